@@ -1,0 +1,10 @@
+#include "PCG_readINS/ProcessState.h"
+
+namespace morvane {
+
+std::string InputName;
+ChunkType CurrentChunkType = ChunkType::Unknown;
+OutputTextFile InsFile;
+OutputTextFile ListingFile;
+
+}  // namespace morvane

@@ -1,0 +1,57 @@
+#include "platform/Console.h"
+
+#include "platform/Platform.h"
+
+namespace morvane {
+
+bool Verbose = false;
+
+namespace {
+
+constexpr std::size_t kFlushThreshold = 64 * 1024;
+
+std::string& Pending() {
+    static std::string pending;
+    return pending;
+}
+
+std::string* captureTarget = nullptr;
+
+}  // namespace
+
+void ConsoleWrite(std::string_view text) {
+    if (captureTarget) {
+        captureTarget->append(text);
+        return;
+    }
+    std::string& pending = Pending();
+    pending.append(text);
+    if (pending.size() >= kFlushThreshold) ConsoleFlush();
+}
+
+void ConsoleLine(std::string_view text) {
+    ConsoleWrite(text);
+    ConsoleWrite("\r\n");
+}
+
+void ConsoleFlush() {
+    std::string& pending = Pending();
+    if (pending.empty()) return;
+    // Cleared first: a console that cannot be written must not make every later flush retry.
+    std::string out;
+    out.swap(pending);
+    platform::WriteStandardOutput(out.data(), out.size());
+}
+
+void ConsoleErrorLine(std::string_view text) {
+    ConsoleFlush();
+    std::string line(text);
+    line += "\r\n";
+    platform::WriteStandardError(line.data(), line.size());
+}
+
+ConsoleCapture::ConsoleCapture() : previous_(captureTarget) { captureTarget = &text_; }
+
+ConsoleCapture::~ConsoleCapture() { captureTarget = previous_; }
+
+}  // namespace morvane

@@ -1,0 +1,71 @@
+#pragma once
+// The one seam to the operating system. Everything above this header is portable; the POSIX and
+// Win32 implementations live in posix/ and win32/.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace morvane::platform {
+
+// The process's arguments without the program name, split by the platform's rules.
+// On POSIX an argument such as /home/me/bank.pcg is a path, not a switch.
+// Called once before anything else: sets up what the process needs from the system (on POSIX,
+// a closed pipe on standard output must not kill a conversion half way).
+void StartProcess();
+
+struct CommandLine {
+    std::vector<std::string> args;
+    bool slashPathsArePositional = false;
+};
+// argc and argv are main's: POSIX takes the arguments from them, Windows from GetCommandLineA.
+CommandLine GetCommandLine(int argc, char** argv);
+
+// The character appended to a directory part to join a file name to it.
+extern const char kTrailingDelimiter;
+
+void WriteStandardOutput(const char* data, std::size_t size);
+void WriteStandardError(const char* data, std::size_t size);
+// One line typed on standard input, without its line end; false at the end of the input.
+bool ReadStandardInputLine(std::string& line);
+
+// A file opened for reading. ReadAt returns the count delivered from the given offset: fewer at
+// the end, 0 after an error.
+class RawInputFile {
+public:
+    virtual ~RawInputFile() = default;
+    virtual std::size_t ReadAt(std::int64_t offset, void* buffer, std::size_t count) = 0;
+    virtual std::int64_t Size() const = 0;
+};
+
+// The converter's input: read-only and held without sharing, so that no output can be written
+// over it while it is open. Throws IoError when the file cannot be opened that way.
+std::unique_ptr<RawInputFile> OpenInputFileUnshared(const std::string& name);
+
+// A template: read-only, shared. Returns null on failure of any kind.
+std::unique_ptr<RawInputFile> OpenTextFileForReading(const std::string& name);
+
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    virtual void Write(const char* data, std::size_t size) = 0;  // throws IoError
+    virtual void Close() = 0;                                    // throws IoError
+};
+
+// Creates or truncates; refuses (IoError) a file that is open as the converter's input.
+std::unique_ptr<OutputFile> CreateOutputFile(const std::string& name);
+
+// Entries of a directory whose names match a wildcard pattern, entries of every kind included.
+class DirectorySearch {
+public:
+    virtual ~DirectorySearch() = default;
+    virtual bool Next(std::string& entryName) = 0;
+};
+std::unique_ptr<DirectorySearch> StartDirectorySearch(const std::string& pattern);
+
+void ShowUsage(const std::string& title, const std::string& text);
+
+[[noreturn]] void ExitProcess(int exitCode);
+
+}  // namespace morvane::platform

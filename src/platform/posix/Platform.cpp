@@ -1,0 +1,227 @@
+// POSIX implementation of the platform seam (Linux, macOS).
+#include "platform/Platform.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <utility>
+
+#include "pathnames/pathnames.h"
+#include "platform/Errors.h"
+
+namespace morvane::platform {
+
+const char kTrailingDelimiter = '/';
+
+namespace {
+
+using FileIdentity = std::pair<dev_t, ino_t>;
+
+// Files open as the converter's input. Windows refuses to create a file over an input opened
+// without sharing; this set lets CreateOutputFile refuse the same, links included.
+std::set<FileIdentity>& OpenInputs() {
+    static std::set<FileIdentity> inputs;
+    return inputs;
+}
+
+std::string Describe(const std::string& name, int error) { return name + ": " + std::strerror(error); }
+
+void WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return;  // nothing sensible is left to report a failing console to
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+class PosixInputFile : public RawInputFile {
+public:
+    PosixInputFile(int fd, std::int64_t size, bool registered, FileIdentity identity)
+        : fd_(fd), size_(size), registered_(registered), identity_(identity) {}
+    ~PosixInputFile() override {
+        if (registered_) OpenInputs().erase(identity_);
+        ::close(fd_);
+    }
+    PosixInputFile(const PosixInputFile&) = delete;
+    PosixInputFile& operator=(const PosixInputFile&) = delete;
+
+    std::size_t ReadAt(std::int64_t offset, void* buffer, std::size_t count) override {
+        for (;;) {
+            const ssize_t got = ::pread(fd_, buffer, count, static_cast<off_t>(offset));
+            if (got < 0 && errno == EINTR) continue;
+            return got < 0 ? 0 : static_cast<std::size_t>(got);
+        }
+    }
+    std::int64_t Size() const override { return size_; }
+
+private:
+    int fd_;
+    std::int64_t size_;
+    bool registered_;
+    FileIdentity identity_;
+};
+
+// Opens a regular file read-only without ever blocking: a FIFO or device is refused before it
+// could hold the open up. Returns -1 with errno set on failure.
+int OpenRegularFile(const std::string& name, struct stat& info) {
+    if (::stat(name.c_str(), &info) != 0) return -1;
+    if (!S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return -1;
+    }
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    // The name may have changed between stat and open: judge the file actually opened.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
+class PosixOutputFile : public OutputFile {
+public:
+    PosixOutputFile(int fd, std::string name) : fd_(fd), name_(std::move(name)) {}
+    ~PosixOutputFile() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    PosixOutputFile(const PosixOutputFile&) = delete;
+    PosixOutputFile& operator=(const PosixOutputFile&) = delete;
+
+    void Write(const char* data, std::size_t size) override {
+        while (size > 0) {
+            const ssize_t written = ::write(fd_, data, size);
+            if (written < 0 && errno == EINTR) continue;
+            if (written < 0) throw IoError(Describe(name_, errno));
+            if (written == 0) throw IoError(name_ + ": nothing written");
+            data += written;
+            size -= static_cast<std::size_t>(written);
+        }
+    }
+    void Close() override {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0 && errno != EINTR) throw IoError(Describe(name_, errno));
+    }
+
+private:
+    int fd_;
+    std::string name_;
+};
+
+bool IsOpenInput(const std::string& name) {
+    struct stat info {};
+    if (::stat(name.c_str(), &info) != 0) return false;
+    return OpenInputs().count({info.st_dev, info.st_ino}) > 0;
+}
+
+class PosixDirectorySearch : public DirectorySearch {
+public:
+    explicit PosixDirectorySearch(std::vector<std::string> names) : names_(std::move(names)) {}
+    bool Next(std::string& entryName) override {
+        if (next_ >= names_.size()) return false;
+        entryName = names_[next_++];
+        return true;
+    }
+
+private:
+    std::vector<std::string> names_;
+    std::size_t next_ = 0;
+};
+
+}  // namespace
+
+void StartProcess() { std::signal(SIGPIPE, SIG_IGN); }
+
+CommandLine GetCommandLine(int argc, char** argv) {
+    CommandLine commandLine;
+    commandLine.slashPathsArePositional = true;
+    for (int i = 1; i < argc && argv[i][0] != '\0'; ++i) commandLine.args.emplace_back(argv[i]);
+    return commandLine;
+}
+
+void WriteStandardOutput(const char* data, std::size_t size) { WriteAll(STDOUT_FILENO, data, size); }
+
+void WriteStandardError(const char* data, std::size_t size) { WriteAll(STDERR_FILENO, data, size); }
+
+bool ReadStandardInputLine(std::string& line) {
+    line.clear();
+    char c = 0;
+    for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, &c, 1);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return !line.empty();
+        if (c == '\n') break;
+        line.push_back(c);
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+std::unique_ptr<RawInputFile> OpenInputFileUnshared(const std::string& name) {
+    struct stat info {};
+    const int fd = OpenRegularFile(name, info);
+    if (fd < 0) throw IoError(Describe(name, errno));
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        throw IoError(Describe(name, error));
+    }
+    const FileIdentity identity{info.st_dev, info.st_ino};
+    const bool registered = OpenInputs().insert(identity).second;
+    return std::make_unique<PosixInputFile>(fd, static_cast<std::int64_t>(info.st_size), registered, identity);
+}
+
+std::unique_ptr<RawInputFile> OpenTextFileForReading(const std::string& name) {
+    struct stat info {};
+    const int fd = OpenRegularFile(name, info);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixInputFile>(fd, static_cast<std::int64_t>(info.st_size), false, FileIdentity{});
+}
+
+std::unique_ptr<OutputFile> CreateOutputFile(const std::string& name) {
+    if (IsOpenInput(name)) throw IoError(name + ": the file is open as the input");
+    // Non-blocking so that a FIFO without a reader fails instead of hanging the run.
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) throw IoError(Describe(name, errno));
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return std::make_unique<PosixOutputFile>(fd, name);
+}
+
+std::unique_ptr<DirectorySearch> StartDirectorySearch(const std::string& pattern) {
+    std::string directory = DirectoryOf(pattern);
+    if (directory.empty()) directory = ".";
+    const std::string namePattern = FileNameOf(pattern);
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(directory.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            if (MatchesWildcard(entry->d_name, namePattern)) names.emplace_back(entry->d_name);
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return std::make_unique<PosixDirectorySearch>(std::move(names));
+}
+
+void ShowUsage(const std::string& title, const std::string& text) {
+    const std::string message = title + "\r\n" + text + "\r\n";
+    WriteStandardOutput(message.data(), message.size());
+}
+
+void ExitProcess(int exitCode) { std::exit(exitCode); }
+
+}  // namespace morvane::platform

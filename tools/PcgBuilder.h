@@ -1,0 +1,56 @@
+#pragma once
+// Composes PCG files from headers, chunks, banks and records, for the sample tool, the tests,
+// the fuzz seeds and the benchmark.
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pcgbuild {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void Append(Bytes& out, const Bytes& more);
+Bytes Concat(std::initializer_list<Bytes> parts);
+void PutBigEndian32(Bytes& out, std::uint32_t value);
+Bytes Text(std::string_view text);
+
+// "KORG", the product code, the zero byte and ten bytes nobody reads.
+Bytes FileHeaderBytes(std::uint8_t productCode = 0x68, std::uint8_t zeroByte = 0);
+Bytes ChunkHeaderBytes(std::string_view id, std::uint32_t size, std::uint32_t parm2 = 0);
+// A chunk whose Size is its contents' length.
+Bytes Chunk(std::string_view id, const Bytes& contents, std::uint32_t parm2 = 0);
+Bytes BankHeaderBytes(std::uint32_t recordCount, std::uint32_t recordSize, std::uint32_t bankId);
+// A bank chunk: header, BankHeader (128 records of recordSize) and the records.
+Bytes BankChunk(std::string_view id, std::uint32_t bankId, std::uint32_t recordSize, const Bytes& records);
+// File header, PCG1 header sized for the chunks, and the chunks.
+Bytes PcgFile(std::initializer_list<Bytes> level2Chunks);
+Bytes PcgFile(const std::vector<Bytes>& level2Chunks);
+
+// A record of the given size: the name (at most 24 bytes, zero-padded) then filler.
+Bytes Record(std::uint32_t size, std::string_view name, std::uint8_t filler = 0);
+// Puts a name into the 24 name bytes at offset, zero-padded.
+void PutName(Bytes& out, std::size_t offset, std::string_view name);
+
+// A small deterministic generator, the same on every platform and compiler.
+class Random {
+public:
+    explicit Random(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t Next();
+    std::uint32_t Below(std::uint32_t bound) { return static_cast<std::uint32_t>(Next() % bound); }
+    void Fill(std::uint8_t* data, std::size_t size);
+
+private:
+    std::uint64_t state_;
+};
+
+struct SampleOptions {
+    bool full = false;       // every bank a Kronos holds, about 40 MB
+    std::uint64_t seed = 2015;
+};
+// A realistic bank file: unknown chunks first, program, combination and set list banks with
+// readable names, then drum kits, wave sequences, arpeggios and global data.
+Bytes SamplePcg(const SampleOptions& options);
+
+}  // namespace pcgbuild

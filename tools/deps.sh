@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian or Ubuntu machine lacks for building and testing MORVANE.
+# Usage: tools/deps.sh [linux|windows|fuzz|bench]...   (default: linux)
+set -euo pipefail
+
+want=("${@:-linux}")
+packages=()
+need() { dpkg -s "$1" >/dev/null 2>&1 || packages+=("$1"); }
+
+for what in "${want[@]}"; do
+  case "$what" in
+    linux) need cmake; need g++; need make; need libgtest-dev ;;
+    windows) need g++-mingw-w64-x86-64; need wine64; need googletest ;;
+    fuzz) need clang; need libclang-rt-14-dev ;;
+    bench) need zlib1g-dev ;;
+    *) echo "deps.sh: unknown set '$what'" >&2; exit 2 ;;
+  esac
+done
+
+[ ${#packages[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${packages[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
