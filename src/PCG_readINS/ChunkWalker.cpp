@@ -1,0 +1,242 @@
+#include "PCG_readINS/ChunkWalker.h"
+
+#include <string>
+
+#include "PCG_readINS/BankListing.h"
+#include "PCG_readINS/BankLoader.h"
+#include "PCG_readINS/Format.h"
+#include "PCG_readINS/ProcessState.h"
+#include "platform/Console.h"
+#include "platform/Errors.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr ChunkId kSLD1{'S', 'L', 'D', '1'};
+constexpr ChunkId kSTL1{'S', 'T', 'L', '1'};
+constexpr ChunkId kSDB1{'S', 'D', 'B', '1'};
+constexpr ChunkId kSBK1{'S', 'B', 'K', '1'};
+
+constexpr std::uint32_t kHeaderSize = sizeof(ChunkHeader);
+constexpr std::int32_t kDumpedChunkSize = 44;
+
+std::int32_t SignedSize(std::uint32_t storedSize) { return static_cast<std::int32_t>(Swapped32(storedSize)); }
+
+std::uint32_t ReadHeader(InputStream& stream, ChunkHeader& header) { return stream.Read(&header, kHeaderSize); }
+
+bool AtEndOfData(std::uint32_t n, const InputStream& stream) { return n < kHeaderSize || stream.Position() >= stream.Size(); }
+
+void TraceDump(const std::uint8_t (&dump)[kDumpedChunkSize]) {
+    std::string bytes, words;
+    for (std::uint8_t byte : dump) FormatAppend(bytes, "%2.2x ", {byte});
+    for (int k = 0; k < kDumpedChunkSize / 4; ++k) {
+        const std::uint32_t word = static_cast<std::uint32_t>(dump[4 * k]) << 24 | static_cast<std::uint32_t>(dump[4 * k + 1]) << 16 |
+                                   static_cast<std::uint32_t>(dump[4 * k + 2]) << 8 | dump[4 * k + 3];
+        FormatAppend(words, "  %8.8x  ", {word});
+    }
+    ConsoleLine(bytes);
+    ConsoleLine(words);
+}
+
+// Level-2 chunks the walk has no use for (all of them with TopLevelOnly): step over each by its
+// size and read the header after it.
+void StepOverLevel2Chunks(InputStream& stream, ChunkHeader& H, std::uint32_t& n, bool TopLevelOnly,
+                          std::uint8_t (&dump)[kDumpedChunkSize]) {
+    while (n == kHeaderSize && (TopLevelOnly || CurrentChunkType == ChunkType::Unknown)) {
+        const std::int32_t s = SignedSize(H.Size);
+        if (Verbose) {
+            ConsoleLine(Format("   Name: %s  Size: %d (0x%x)", {IdText(H.Id), s, s}));
+            ConsoleLine("L2: Skipping over " + IdText(H.Id) + " chunk. ");
+        }
+        if (s == kDumpedChunkSize) {
+            stream.Read(dump, kDumpedChunkSize);
+            if (Verbose) TraceDump(dump);
+        } else {
+            stream.Seek(RequireNonNegative(s, "chunk size"), SeekOrigin::Current);
+            if (Verbose) ConsoleWrite(Format("Seeking  %d (%x) bytes", {s, s}));
+        }
+        n = ReadHeader(stream, H);
+        if (Verbose) ConsoleLine(" --  Next:  " + IdText(H.Id) + " ");
+        CurrentChunkType = Chunk_type_of(H.Id);
+    }
+}
+
+bool ExitParse(bool result) {
+    if (Verbose) ConsoleLine("Exit Parse_chunk.");
+    return result;
+}
+
+// The sub-chunk S starts the next level-2 chunk: it becomes the walker's current header.
+bool HandOver(const ChunkHeader& S, ChunkHeader& H) {
+    if (Verbose) ConsoleLine("Current chunk is " + IdText(S.Id) + ": Start Next L2 Chunk Here.....");
+    H = S;
+    return ExitParse(true);
+}
+
+// Steps over the whole chunk that started at E, whatever it holds after the sub-chunk that led
+// here; H stays as it is, so the walker re-enters with the following header.
+bool StepOverWholeChunk(InputStream& stream, std::int32_t L, std::int32_t E, const char* words) {
+    const std::int64_t position = stream.Position();
+    if (Verbose) ConsoleLine(Format("Seek back to previous. File Position now: %d (0x%x)", {position, position}));
+    stream.Seek(E, SeekOrigin::Beginning);
+    if (Verbose) {
+        ConsoleLine(Format("End of Parse_chunk - %s, skipping ahead %d (%x) from position %d (%x)", {words, L, L, E, E}));
+    }
+    RequireNonNegative(L, "chunk size");
+    // A size of 0 would re-enter at this very position for ever.
+    if (L == 0) return ExitParse(false);
+    stream.Seek(L, SeekOrigin::Current);
+    RequireBelow2G(stream.Position(), "stream position");
+    return ExitParse(true);
+}
+
+bool ParseSetListChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, std::int32_t L, std::int32_t E) {
+    if (Verbose) ConsoleLine("Parse_chunk - SLS1: ");
+    ChunkHeader S{};
+    for (;;) {
+        const std::uint32_t n = ReadHeader(stream, S);
+        const std::int32_t sz = SignedSize(S.Size);
+        const std::int32_t p = SignedSize(S.Parm2);
+        if (AtEndOfData(n, stream)) {
+            if (Verbose) ConsoleLine("End Of File encountered");
+            return false;
+        }
+        if (Verbose) {
+            ConsoleLine(Format("Reading contents of SLS type chunk (%s) of size %d (%x), Parm2: %d (%x)",
+                               {IdText(S.Id), sz, sz, p, p}));
+        }
+        if (S.Id == kSLD1 || S.Id == kSTL1) {
+            if (Verbose) ConsoleLine(" Parsing SLS1 ---- skipping " + IdText(S.Id));
+            continue;
+        }
+        if (S.Id == kSDB1 || S.Id == kSBK1) {
+            RequireBelow2G(stream.Position(), "stream position");
+            BankHeader bankHeader{};  // fields a short read does not deliver read as 0
+            stream.Read(&bankHeader, sizeof bankHeader);
+            const auto count = static_cast<std::int32_t>(Swapped32(bankHeader.RecordCount));
+            const auto size = static_cast<std::int32_t>(Swapped32(bankHeader.RecordSize));
+            const auto bankId = static_cast<std::int32_t>(Swapped32(bankHeader.BankId));
+            if (Verbose) ConsoleLine(Format("       Bank Header: #progs: %d, ObjSize %d, BankID: %d", {count, size, bankId}));
+            if (S.Id == kSDB1) {
+                stream.Read(SetListDataBlock, kSetListDataBlockSize);
+                if (Verbose) ConsoleLine(Format("Reading %s data: %d (0x%x) bytes", {"SDB1", kSetListDataBlockSize, kSetListDataBlockSize}));
+                continue;
+            }
+            const std::uint32_t delivered = stream.Read(SetListBank, kSetListBankSize);
+            if (Verbose) ConsoleLine(Format("Reading %s data: %d (0x%x) bytes", {"SBK1", kSetListBankSize, kSetListBankSize}));
+            // A bank cut short would list stale set lists of an earlier bank or file.
+            if (delivered < kSetListBankSize) return ExitParse(false);
+            Write_bank_listing(SetListBank, type, "");
+            continue;
+        }
+        if (Verbose) {
+            ConsoleLine(IdText(S.Id) + ": SLS1 L2 Parse: Not a known chunk in " +
+                        IdText(ChunkTypeNames[static_cast<std::size_t>(type)]) + " type. File Position: " +
+                        std::to_string(E) + " of " + std::to_string(stream.Size()));
+        }
+        if (Is_level2_chunk(S.Id)) return HandOver(S, H);
+        return StepOverWholeChunk(stream, L, E, "SLS1");
+    }
+}
+
+const std::uint8_t* BufferOf(const ChunkId& id) {
+    if (id == ChunkIds::CBK1) return CombiBank;
+    if (id == ChunkIds::MBK1) return ProgramBankEXi;
+    return ProgramBankHD1;
+}
+
+bool ParseBankChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, std::int32_t L, std::int32_t E) {
+    ChunkHeader S{};
+    for (;;) {
+        if (Verbose) {
+            ConsoleLine(Format("Reading inside L2 chunk (%s) of size %d (%x) at File Position: %d (0x%x)",
+                               {IdText(H.Id), L, L, E, E}));
+        }
+        const std::uint32_t n = ReadHeader(stream, S);
+        if (AtEndOfData(n, stream)) {
+            if (Verbose) ConsoleLine("End Of File encountered");
+            return false;
+        }
+        const std::uint32_t sz = Swapped32(S.Size);
+        if (Is_bank_chunk(type, S.Id)) {
+            if (Verbose) ConsoleLine("       Name: " + IdText(S.Id) + "  Size: " + std::to_string(sz));
+            std::string bankName;
+            if (!Read_bank(stream, S, bankName)) return ExitParse(false);
+            Write_bank_listing(BufferOf(S.Id), type, bankName);
+            continue;
+        }
+        if (Verbose) {
+            ConsoleLine(Format("%s: PRG1/CMB1 L2 Parse: Not a known chunk in L2 type %d. Current File Position: %d (%x)",
+                               {IdText(S.Id), static_cast<int>(type), E, E}));
+        }
+        if (Is_level2_chunk(S.Id)) return HandOver(S, H);
+        return StepOverWholeChunk(stream, L, E, "PRG1/CMB1");
+    }
+}
+
+// DKT1, ARP1, GLB1: stepped over by size; the next level-2 header is read here.
+bool StepOverOtherChunk(InputStream& stream, ChunkHeader& H, std::int32_t L, std::int32_t E) {
+    if (Verbose) {
+        ConsoleLine(Format("Other type Parse_chunk - %s, skipping ahead %d (%x) from position %d (%x)",
+                           {IdText(H.Id), L, L, E, E}));
+    }
+    stream.Seek(RequireNonNegative(L, "chunk size"), SeekOrigin::Current);
+    RequireBelow2G(stream.Position(), "stream position");
+    return ExitParse(ReadHeader(stream, H) == kHeaderSize);
+}
+
+}  // namespace
+
+bool Parse_chunk(InputStream& stream, ChunkHeader& H, ChunkType& type) {
+    const std::int32_t L = SignedSize(H.Size);
+    const std::int32_t E = RequireBelow2G(stream.Position(), "stream position");
+    switch (type) {
+        case ChunkType::SLS1: return ParseSetListChunk(stream, H, type, L, E);
+        case ChunkType::PRG1:
+        case ChunkType::CMB1: return ParseBankChunk(stream, H, type, L, E);
+        default: return StepOverOtherChunk(stream, H, L, E);
+    }
+}
+
+bool Walk_chunks(InputStream& stream, bool TopLevelOnly) {
+    PcgFileHeader fileHeader{};
+    const std::uint32_t headerBytes = stream.Read(&fileHeader, sizeof fileHeader);
+    if (headerBytes < sizeof fileHeader || fileHeader.Magic != ChunkIds::KORG || fileHeader.Zero != 0) {
+        ConsoleLine("PCG file does not have a valid KORG header.");
+        return false;
+    }
+    if (fileHeader.ProductCode != kProductTriton && fileHeader.ProductCode != kProductKronos) {
+        ConsoleLine("This PCG is not in Triton or Kronos format, so can't read it.");
+        return false;
+    }
+
+    ChunkHeader H{};
+    std::uint32_t n = ReadHeader(stream, H);
+    if (Verbose) {
+        const std::int32_t size = SignedSize(H.Size);
+        ConsoleLine(Format("PCGChunk PCG1:   Name: %s  Size: %d (0x%x)", {IdText(H.Id), size, size}));
+    }
+    if (H.Id != ChunkIds::PCG1 || n < kHeaderSize) {
+        ConsoleLine("PCG file does not have a valid PCG header.");
+        return false;
+    }
+    if (Verbose) ConsoleLine(" Start 2nd level parsing...");
+
+    bool resume = false;
+    std::uint8_t dump[kDumpedChunkSize] = {};
+    for (;;) {
+        if (!resume) n = ReadHeader(stream, H);
+        CurrentChunkType = Chunk_type_of(H.Id);
+        StepOverLevel2Chunks(stream, H, n, TopLevelOnly, dump);
+        if (n < kHeaderSize) {
+            if (Verbose) ConsoleLine(" File contains no more programs.");
+            return true;
+        }
+        if (Verbose) ConsoleLine("Enter Parse_Chunk with " + IdText(H.Id));
+        if (!Parse_chunk(stream, H, CurrentChunkType)) return false;
+        resume = true;
+    }
+}
+
+}  // namespace morvane
