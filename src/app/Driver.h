@@ -1,0 +1,21 @@
+#pragma once
+// The whole life of the process: switches, then the usage text, one input file, or every match
+// of a file pattern.
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace morvane {
+
+constexpr const char* kUsageTitle = "MORVANE Version 1.1 - Nov 2015";
+constexpr const char* kUsageText =
+    "Usage: MORVANE <infilename.pcg> \r\n INS file is generated as \"infilename.ins\"\r\n/V : Verbose Mode - debugging";
+
+// Returns the exit code.
+int RunMorvane(const platform::CommandLine& commandLine);
+
+// The output base for an input: its directory part (with a trailing delimiter) and file name,
+// extension kept, so the conversion removes the extension exactly once.
+std::string OutputBaseFor(const std::string& directorySource, const std::string& fileName);
+
+}  // namespace morvane

@@ -1,0 +1,91 @@
+#include "open_in/open_in.h"
+
+#include "platform/Console.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr int kCtrlZ = 26;
+
+}  // namespace
+
+void TextInputFile::Open(std::unique_ptr<platform::RawInputFile> file) {
+    file_ = std::move(file);
+    buffer_.resize(kBufferSize);
+    next_ = fill_ = 0;
+    fileOffset_ = 0;
+}
+
+void TextInputFile::Close() {
+    file_.reset();
+    next_ = fill_ = 0;
+}
+
+int TextInputFile::Peek() {
+    if (next_ < fill_) return buffer_[next_];
+    if (!file_) return -1;
+    fill_ = file_->ReadAt(fileOffset_, buffer_.data(), buffer_.size());
+    next_ = 0;
+    fileOffset_ += static_cast<std::int64_t>(fill_);
+    return fill_ == 0 ? -1 : buffer_[0];
+}
+
+void TextInputFile::ReadLine(std::string& line) {
+    line.clear();
+    bool lineStarted = false;
+    for (int c = Peek(); c >= 0; c = Peek()) {
+        if (c == '\n') {
+            Advance();
+            return;
+        }
+        if (c == '\r') {
+            Advance();
+            lineStarted = true;
+            if (Peek() == '\n') {
+                Advance();
+                return;
+            }
+            continue;
+        }
+        if (c == kCtrlZ) {
+            if (!lineStarted) return;  // the end of the text: left in place for Eof to see
+            for (int rest = Peek(); rest >= 0; rest = Peek()) {
+                Advance();
+                if (rest == '\n') break;
+            }
+            return;
+        }
+        line.push_back(static_cast<char>(c));
+        lineStarted = true;
+        Advance();
+    }
+}
+
+bool TextInputFile::Eof() {
+    const int c = Peek();
+    return c < 0 || c == kCtrlZ;
+}
+
+bool OpenText(TextInputFile& F, const std::string& name) {
+    auto file = platform::OpenTextFileForReading(name);
+    if (!file) return false;
+    F.Open(std::move(file));
+    return true;
+}
+
+bool OpenInputFile(TextInputFile& F, std::string& name, std::uint8_t /*mode*/) {
+    if (name.empty()) {
+        ConsoleWrite("Enter Input FileName (CR to exit)  : ");
+        ConsoleFlush();
+        if (!platform::ReadStandardInputLine(name) || name.empty()) {
+            ConsoleLine("Exiting....");
+            return false;
+        }
+    }
+    if (OpenText(F, name)) return true;
+    ConsoleLine("ERROR -- File not found:  " + name);
+    return false;
+}
+
+}  // namespace morvane
