@@ -21,7 +21,7 @@ struct VerboseScope {
 
 ChunkHeader SubHeader(const char (&id)[5]) {
     ChunkHeader header{};
-    std::memcpy(header.Id.data(), id, 4);
+    std::memcpy(header.Id.chars.data(), id, 4);
     return header;
 }
 
@@ -106,7 +106,7 @@ TEST_F(BankLoaderTest, EachIdentifierFillsItsOwnBuffer) {
         pcgbuild::PutName(records, 0, std::string("first of ") + row.id);
         MemoryStream stream(pcgbuild::Concat({pcgbuild::BankHeaderBytes(128, row.recordSize, row.bankId), records}));
         ChunkHeader header{};
-        std::memcpy(header.Id.data(), row.id, 4);
+        std::memcpy(header.Id.chars.data(), row.id, 4);
         std::string name;
         EXPECT_TRUE(Read_bank(stream, header, name)) << row.id;
         EXPECT_EQ(name, row.name) << row.id;

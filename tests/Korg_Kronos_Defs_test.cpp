@@ -80,7 +80,7 @@ TEST(Names, StopAtTheFirstZeroByteOrAfter24Bytes) {
     EXPECT_EQ(RecordName(record), std::string(24, 'x'));
 
     std::memcpy(record, " \x01\xE9 raw ", 8);
-    EXPECT_EQ(RecordName(record).substr(0, 8), " \x01\xE9 raw ");  // no trimming, no conversion
+    EXPECT_EQ(RecordName(record).substr(0, 8), std::string_view(" \x01\xE9 raw ", 8));  // no trimming, no conversion
 }
 
 TEST(Names, IdentifiersAreCutAtTheFirstZeroByte) {

@@ -6,12 +6,28 @@
 // is converted with Swap32 just before it is used.
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 namespace morvane {
 
-using ChunkId = std::array<char, 4>;
+// Four 8-bit characters, no terminator, compared byte for byte and case-sensitively. Compared
+// as one 32-bit code: the walk compares identifiers at every header.
+struct ChunkId {
+    std::array<char, 4> chars;
+
+    constexpr std::uint32_t Code() const {
+        return static_cast<std::uint32_t>(static_cast<std::uint8_t>(chars[0])) |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(chars[1])) << 8 |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(chars[2])) << 16 |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(chars[3])) << 24;
+    }
+    const char* data() const { return chars.data(); }
+    static constexpr std::size_t size() { return 4; }
+    friend constexpr bool operator==(const ChunkId& a, const ChunkId& b) { return a.Code() == b.Code(); }
+    friend constexpr bool operator!=(const ChunkId& a, const ChunkId& b) { return a.Code() != b.Code(); }
+};
 
 struct ChunkHeader {
     ChunkId Id;
@@ -21,7 +37,7 @@ struct ChunkHeader {
 static_assert(sizeof(ChunkHeader) == 12, "a chunk header is 12 bytes in the file");
 
 struct PcgFileHeader {
-    std::array<char, 4> Magic;
+    ChunkId Magic;
     std::uint8_t ProductCode;
     std::uint8_t Zero;
     std::array<std::uint8_t, 10> Unexamined;
@@ -39,7 +55,13 @@ constexpr std::uint8_t kProductTriton = 0x50;
 constexpr std::uint8_t kProductKronos = 0x68;
 
 // Reverses a big-endian word as stored in the file into its value on this host.
-void Swap32(std::uint32_t& word);
+inline void Swap32(std::uint32_t& word) {
+    // Reads the stored bytes as big-endian, so the result is right whatever the host's order.
+    std::uint8_t bytes[4];
+    std::memcpy(bytes, &word, 4);
+    word = static_cast<std::uint32_t>(bytes[0]) << 24 | static_cast<std::uint32_t>(bytes[1]) << 16 |
+           static_cast<std::uint32_t>(bytes[2]) << 8 | static_cast<std::uint32_t>(bytes[3]);
+}
 inline std::uint32_t Swapped32(std::uint32_t word) {
     Swap32(word);
     return word;
@@ -49,20 +71,20 @@ enum class ChunkType : std::uint8_t { Unknown, SLS1, PRG1, CMB1, DKT1, WSQ1, ARP
 extern const std::array<ChunkId, 9> ChunkTypeNames;
 
 namespace ChunkIds {
-constexpr ChunkId KORG{'K', 'O', 'R', 'G'};
-constexpr ChunkId PCG1{'P', 'C', 'G', '1'};
-constexpr ChunkId SLS1{'S', 'L', 'S', '1'};
-constexpr ChunkId PRG1{'P', 'R', 'G', '1'};
-constexpr ChunkId PBK1{'P', 'B', 'K', '1'};
-constexpr ChunkId MBK1{'M', 'B', 'K', '1'};
-constexpr ChunkId CMB1{'C', 'M', 'B', '1'};
-constexpr ChunkId CBK1{'C', 'B', 'K', '1'};
-constexpr ChunkId DKT1{'D', 'K', 'T', '1'};
-constexpr ChunkId DBK1{'D', 'B', 'K', '1'};
-constexpr ChunkId WSQ1{'W', 'S', 'Q', '1'};
-constexpr ChunkId ARP1{'A', 'R', 'P', '1'};
-constexpr ChunkId ABK1{'A', 'B', 'K', '1'};
-constexpr ChunkId GLB1{'G', 'L', 'B', '1'};
+constexpr ChunkId KORG{{'K', 'O', 'R', 'G'}};
+constexpr ChunkId PCG1{{'P', 'C', 'G', '1'}};
+constexpr ChunkId SLS1{{'S', 'L', 'S', '1'}};
+constexpr ChunkId PRG1{{'P', 'R', 'G', '1'}};
+constexpr ChunkId PBK1{{'P', 'B', 'K', '1'}};
+constexpr ChunkId MBK1{{'M', 'B', 'K', '1'}};
+constexpr ChunkId CMB1{{'C', 'M', 'B', '1'}};
+constexpr ChunkId CBK1{{'C', 'B', 'K', '1'}};
+constexpr ChunkId DKT1{{'D', 'K', 'T', '1'}};
+constexpr ChunkId DBK1{{'D', 'B', 'K', '1'}};
+constexpr ChunkId WSQ1{{'W', 'S', 'Q', '1'}};
+constexpr ChunkId ARP1{{'A', 'R', 'P', '1'}};
+constexpr ChunkId ABK1{{'A', 'B', 'K', '1'}};
+constexpr ChunkId GLB1{{'G', 'L', 'B', '1'}};
 }  // namespace ChunkIds
 
 ChunkType Chunk_type_of(const ChunkId& id);
@@ -97,7 +119,8 @@ extern std::uint8_t CombiBank[kCombiBankSize];
 extern std::uint8_t SetListBank[kSetListBankSize];
 extern std::uint8_t SetListDataBlock[kSetListDataBlockSize];
 
-// A record's name: its first 24 bytes up to the first zero byte, taken as they are.
-std::string RecordName(const std::uint8_t* record);
+// A record's name: its first 24 bytes up to the first zero byte, taken as they are. The view
+// points into the record.
+std::string_view RecordName(const std::uint8_t* record);
 
 }  // namespace morvane

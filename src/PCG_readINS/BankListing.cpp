@@ -17,7 +17,7 @@ void WriteRecordBank(const std::uint8_t* bank, std::uint32_t recordSize, const c
     InsFile.WriteLine(Format(sectionHead, {name}));
     for (std::int32_t i = 0; i < static_cast<std::int32_t>(kRecordsPerBank); ++i) {
         const std::uint8_t* record = bank + static_cast<std::size_t>(i) * recordSize;
-        const std::string recordName = RecordName(record);
+        const std::string_view recordName = RecordName(record);
         const std::uint32_t checksum = RecordChecksum(record, static_cast<std::int32_t>(recordSize));
         FormatAppend(ListingFile.Buffer(), listingLine, {name, i, recordName, checksum});
         ListingFile.EndLine();
@@ -29,7 +29,7 @@ void WriteRecordBank(const std::uint8_t* bank, std::uint32_t recordSize, const c
 void WriteSetListBank(const std::uint8_t* bank) {
     for (std::int32_t i = 0; i < static_cast<std::int32_t>(kRecordsPerBank); ++i) {
         const std::uint8_t* setList = bank + static_cast<std::size_t>(i) * kSetListRecordSize;
-        const std::string setListName = RecordName(setList);
+        const std::string_view setListName = RecordName(setList);
         const std::uint32_t eqChecksum = RecordChecksum(setList + kSetListEqOffset, kSetListEqSize);
         FormatAppend(ListingFile.Buffer(), "SETLIST %3.3d \"%24s\" EQ: %8.8x", {i, setListName, eqChecksum});
         ListingFile.EndLine();

@@ -55,7 +55,7 @@ bool Read_bank(InputStream& stream, const ChunkHeader& S, std::string& bankName)
     if (Verbose && destination.tracePrefix) ConsoleWrite(destination.tracePrefix);
 
     const bool loaded = Read_bank_data(stream, header, destination.buffer, destination.size);
-    const std::string firstName = RecordName(destination.buffer);
+    const std::string firstName(RecordName(destination.buffer));
     bankName = Bank_name(destination.kind, header.BankId);
     if (Verbose) {
         ConsoleLine("BankID: " + Hex_long(header.BankId) + " " + bankName + " NumProgs: " +

@@ -13,10 +13,10 @@ namespace morvane {
 
 namespace {
 
-constexpr ChunkId kSLD1{'S', 'L', 'D', '1'};
-constexpr ChunkId kSTL1{'S', 'T', 'L', '1'};
-constexpr ChunkId kSDB1{'S', 'D', 'B', '1'};
-constexpr ChunkId kSBK1{'S', 'B', 'K', '1'};
+constexpr ChunkId kSLD1{{'S', 'L', 'D', '1'}};
+constexpr ChunkId kSTL1{{'S', 'T', 'L', '1'}};
+constexpr ChunkId kSDB1{{'S', 'D', 'B', '1'}};
+constexpr ChunkId kSBK1{{'S', 'B', 'K', '1'}};
 
 constexpr std::uint32_t kHeaderSize = sizeof(ChunkHeader);
 constexpr std::int32_t kDumpedChunkSize = 44;

@@ -1,26 +1,24 @@
 #include "PCG_readINS/Format.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace morvane {
 
 namespace {
 
-void AppendPadded(std::string& out, std::string_view body, std::size_t width, char pad) {
-    if (body.size() < width) out.append(width - body.size(), pad);
-    out.append(body);
-}
-
-// Digits of value in base 10 or 16 (upper case), at least minDigits of them.
-void AppendDigits(std::string& out, std::uint64_t value, unsigned base, std::size_t minDigits) {
-    char digits[24];
+// Digits of value in base 10 or 16 (upper case), at least minDigits of them, written backwards
+// from end; returns where they start.
+char* DigitsBackwards(char* end, std::uint64_t value, unsigned base, std::size_t minDigits) {
+    char* p = end;
     std::size_t count = 0;
     do {
-        digits[count++] = "0123456789ABCDEF"[value % base];
+        *--p = "0123456789ABCDEF"[value % base];
         value /= base;
+        ++count;
     } while (value != 0);
-    for (std::size_t i = count; i < minDigits; ++i) out.push_back('0');
-    while (count > 0) out.push_back(digits[--count]);
+    for (; count < minDigits; ++count) *--p = '0';
+    return p;
 }
 
 std::size_t ParseCount(std::string_view format, std::size_t& i) {
@@ -29,13 +27,20 @@ std::size_t ParseCount(std::string_view format, std::size_t& i) {
     return value;
 }
 
+void AppendField(std::string& out, std::string_view field, std::size_t width) {
+    if (field.size() < width) out.append(width - field.size(), ' ');
+    out.append(field);
+}
+
 }  // namespace
 
 void FormatAppend(std::string& out, std::string_view format, std::initializer_list<FormatArg> args) {
     const FormatArg* arg = args.begin();
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] != '%') {
-            out.push_back(format[i]);
+            const std::size_t next = std::min(format.find('%', i), format.size());
+            out.append(format.substr(i, next - i));
+            i = next - 1;
             continue;
         }
         ++i;
@@ -50,20 +55,26 @@ void FormatAppend(std::string& out, std::string_view format, std::initializer_li
         if (arg == args.end()) throw std::logic_error("format has more directives than arguments");
         if ((conversion == 's') != arg->IsText()) throw std::logic_error("format argument of the wrong kind");
 
-        std::string field;
+        char digits[72];
+        char* const end = digits + sizeof digits;
         switch (conversion) {
-            case 's': field.assign(arg->Text()); break;
+            case 's': AppendField(out, arg->Text(), width); break;
             case 'd': {
                 const std::int64_t value = arg->Number();
-                if (value < 0) field.push_back('-');
-                const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-                AppendDigits(field, magnitude, 10, precision);
+                const std::uint64_t magnitude =
+                    value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+                char* start = DigitsBackwards(end, magnitude, 10, std::min<std::size_t>(precision, 64));
+                if (value < 0) *--start = '-';
+                AppendField(out, std::string_view(start, static_cast<std::size_t>(end - start)), width);
                 break;
             }
-            case 'x': AppendDigits(field, static_cast<std::uint32_t>(arg->Number()), 16, precision); break;
+            case 'x': {
+                const char* start = DigitsBackwards(end, static_cast<std::uint32_t>(arg->Number()), 16, std::min<std::size_t>(precision, 64));
+                AppendField(out, std::string_view(start, static_cast<std::size_t>(end - start)), width);
+                break;
+            }
             default: throw std::logic_error("unknown format directive");
         }
-        AppendPadded(out, field, width, ' ');
         ++arg;
     }
     if (arg != args.end()) throw std::logic_error("format has fewer directives than arguments");
