@@ -64,6 +64,10 @@ public:
 };
 std::unique_ptr<DirectorySearch> StartDirectorySearch(const std::string& pattern);
 
+// A hint that a large buffer is better served by large pages: fewer page faults the first time
+// it is filled. Does nothing where the system has no such hint.
+void PreferLargePages(void* data, std::size_t size);
+
 void ShowUsage(const std::string& title, const std::string& text);
 
 [[noreturn]] void ExitProcess(int exitCode);

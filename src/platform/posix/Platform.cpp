@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -215,6 +216,18 @@ std::unique_ptr<DirectorySearch> StartDirectorySearch(const std::string& pattern
     }
     std::sort(names.begin(), names.end());
     return std::make_unique<PosixDirectorySearch>(std::move(names));
+}
+
+void PreferLargePages(void* data, std::size_t size) {
+#ifdef MADV_HUGEPAGE
+    const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + pageSize - 1) / pageSize * pageSize;
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) / pageSize * pageSize;
+    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)size;
+#endif
 }
 
 void ShowUsage(const std::string& title, const std::string& text) {

@@ -1,0 +1,137 @@
+// Times, in one run: (a) morvane converting a full-size Kronos bank file, (b) the floor: reading
+// the same file and computing zlib's CRC-32 over every byte, (c) morvane /V on it, and (d) morvane
+// on a 64 MB file whose program chunk makes every re-entry of the walk step one byte.
+// Reports medians of several interleaved runs, the ratio a/b and the peak RSS of (a).
+// Usage: morvane_bench <morvane> <crc_floor> <templates dir> [runs]
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "PcgBuilder.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Sample {
+    double seconds;
+    long maxRssKb;
+};
+
+Sample RunOnce(const std::vector<std::string>& command) {
+    std::vector<char*> argv;
+    for (const std::string& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::perror(argv[0]);
+        std::exit(1);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s failed\n", argv[0]);
+        std::exit(1);
+    }
+#ifdef __APPLE__
+    const long maxRssKb = usage.ru_maxrss / 1024;  // bytes there
+#else
+    const long maxRssKb = usage.ru_maxrss;
+#endif
+    return {seconds, maxRssKb};
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void Write(const fs::path& path, const pcgbuild::Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A program chunk of size 1 followed by 64 MB of bytes that never form a known header.
+pcgbuild::Bytes Adversarial() {
+    pcgbuild::Bytes file = pcgbuild::Concat({pcgbuild::PcgFile({}), pcgbuild::ChunkHeaderBytes("PRG1", 1)});
+    file.resize(file.size() + (64u << 20), 'x');
+    return file;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: morvane_bench <morvane> <crc_floor> <templates dir> [runs]\n");
+        return 2;
+    }
+    const std::string morvane = fs::absolute(argv[1]).string();
+    const std::string floor = fs::absolute(argv[2]).string();
+    const fs::path templates = fs::absolute(argv[3]);
+    const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 11;
+
+    const fs::path work = fs::temp_directory_path() / ("morvane-bench-" + std::to_string(getpid()));
+    fs::create_directories(work);
+    fs::current_path(work);
+    fs::copy_file(templates / "Kronos_INS_header.ins", "Kronos_INS_header.ins");
+    fs::copy_file(templates / "Kronos_INS_trailer.ins", "Kronos_INS_trailer.ins");
+    {
+        // Out of scope before the runs: a spawned child's peak RSS starts from this process's.
+        pcgbuild::SampleOptions options;
+        options.full = true;
+        Write("full.pcg", pcgbuild::SamplePcg(options));
+        Write("adversarial.pcg", Adversarial());
+    }
+    std::printf("full.pcg: %ju bytes; adversarial.pcg: %ju bytes; %d runs each, interleaved\n",
+                static_cast<std::uintmax_t>(fs::file_size("full.pcg")),
+                static_cast<std::uintmax_t>(fs::file_size("adversarial.pcg")), runs);
+
+    const std::vector<std::string> convert{morvane, "full.pcg"};
+    const std::vector<std::string> crcFloor{floor, "full.pcg"};
+    const std::vector<std::string> verbose{morvane, "/V", "full.pcg"};
+    const std::vector<std::string> adversarial{morvane, "adversarial.pcg"};
+
+    for (const auto* command : {&convert, &crcFloor, &verbose, &adversarial}) RunOnce(*command);  // warm the cache
+
+    std::vector<double> a, b, c, d;
+    long rss = 0;
+    for (int i = 0; i < runs; ++i) {
+        const Sample sample = RunOnce(convert);
+        a.push_back(sample.seconds);
+        rss = std::max(rss, sample.maxRssKb);
+        b.push_back(RunOnce(crcFloor).seconds);
+        c.push_back(RunOnce(verbose).seconds);
+        d.push_back(RunOnce(adversarial).seconds);
+    }
+    const double ma = Median(a), mb = Median(b), mc = Median(c), md = Median(d);
+    std::printf("(a) morvane full.pcg            median %8.2f ms\n", ma * 1e3);
+    std::printf("(b) read + zlib crc32 (floor)   median %8.2f ms\n", mb * 1e3);
+    std::printf("(c) morvane /V full.pcg         median %8.2f ms\n", mc * 1e3);
+    std::printf("(d) morvane adversarial.pcg     median %8.2f ms\n", md * 1e3);
+    std::printf("a/b = %.2f   c/a = %.2f   peak RSS of (a) = %.1f MB\n", ma / mb, mc / ma, rss / 1024.0);
+
+    fs::current_path(fs::temp_directory_path());
+    fs::remove_all(work);
+    return 0;
+}
