@@ -3,7 +3,6 @@
 // on a 64 MB file whose program chunk makes every re-entry of the walk step one byte.
 // Reports medians of several interleaved runs, the ratio a/b and the peak RSS of (a).
 // Usage: morvane_bench <morvane> <crc_floor> <templates dir> [runs]
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <fcntl.h>
@@ -20,8 +19,6 @@
 
 #include "PcgBuilder.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -35,21 +32,21 @@ Sample RunOnce(const std::vector<std::string>& command) {
     std::vector<char*> argv;
     for (const std::string& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        std::perror(argv[0]);
-        std::exit(1);
+    // fork, not posix_spawn: a child that shares this process's memory until exec would report
+    // this process's peak RSS as its own.
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
     }
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (pid < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "%s failed\n", argv[0]);
         std::exit(1);
     }
@@ -96,12 +93,17 @@ int main(int argc, char** argv) {
     fs::current_path(work);
     fs::copy_file(templates / "Kronos_INS_header.ins", "Kronos_INS_header.ins");
     fs::copy_file(templates / "Kronos_INS_trailer.ins", "Kronos_INS_trailer.ins");
-    {
-        // Out of scope before the runs: a spawned child's peak RSS starts from this process's.
+    // Written by a child process, so that this one stays small: a forked child starts with
+    // this process's resident memory, which would count in its peak RSS.
+    if (const pid_t writer = fork(); writer == 0) {
         pcgbuild::SampleOptions options;
         options.full = true;
         Write("full.pcg", pcgbuild::SamplePcg(options));
         Write("adversarial.pcg", Adversarial());
+        _exit(0);
+    } else {
+        int status = 0;
+        waitpid(writer, &status, 0);
     }
     std::printf("full.pcg: %ju bytes; adversarial.pcg: %ju bytes; %d runs each, interleaved\n",
                 static_cast<std::uintmax_t>(fs::file_size("full.pcg")),
