@@ -1,6 +1,8 @@
 // Runs the built executable in a scratch directory and compares console, files and exit code.
 // MORVANE_EXE names the executable; MORVANE_RUNNER a command to run it through (wine for the
 // Windows build, which also sets MORVANE_TARGET=windows to pick the cases that apply there).
+// MORVANE_REFERENCE_EXE, when set, names another build (run directly) whose outputs the one
+// under test must match byte for byte.
 #include <gtest/gtest.h>
 
 #include <sys/file.h>
@@ -20,6 +22,9 @@
 
 #ifndef MORVANE_DEFAULT_EXE
 #error "MORVANE_DEFAULT_EXE must name the executable under test"
+#endif
+#ifndef MORVANE_TEMPLATE_DIR
+#error "MORVANE_TEMPLATE_DIR must name the folder of the bundled templates"
 #endif
 
 namespace {
@@ -64,9 +69,13 @@ protected:
     void TearDown() override { fs::remove_all(captureDir_); }
 
     RunResult Morvane(const std::vector<std::string>& args) {
-        std::string command = Env("MORVANE_RUNNER", "");
+        return Run(Env("MORVANE_RUNNER", ""), Env("MORVANE_EXE", MORVANE_DEFAULT_EXE), args);
+    }
+
+    RunResult Run(const std::string& runner, const std::string& exe, const std::vector<std::string>& args) {
+        std::string command = runner;
         if (!command.empty()) command += " ";
-        command += Quoted(Env("MORVANE_EXE", MORVANE_DEFAULT_EXE));
+        command += Quoted(exe);
         for (const std::string& arg : args) command += " " + Quoted(arg);
         const std::string out = (captureDir_ / "stdout").string(), err = (captureDir_ / "stderr").string();
         command += " </dev/null >" + Quoted(out) + " 2>" + Quoted(err);
@@ -379,6 +388,47 @@ TEST_F(EndToEnd, SizeBeyond32BitsIsShownWhole) {
     EXPECT_EQ(run.out, "Opened huge.pcg  Size: 4294967312\r\nWriting file huge.ins\r\n"
                        "PCG file does not have a valid KORG header.\r\n");
     EXPECT_EQ(ReadFile("huge.ins"), Comment("huge.pcg") + kHeader + kTrailer);
+}
+
+// The bundled sample and templates through the build under test and through the reference
+// build: every console byte, every output byte and the exit code agree.
+TEST_F(EndToEnd, SameBytesAsTheReferenceBuild) {
+    const std::string reference = Env("MORVANE_REFERENCE_EXE", "");
+    if (reference.empty()) GTEST_SKIP() << "MORVANE_REFERENCE_EXE names no build to compare with";
+    const fs::path home = fs::current_path();
+    const std::vector<std::vector<std::string>> commandLines{
+        {"sample.pcg"}, {"/V", "sample.pcg"}, {"sample.pcg", "-v", "/T"}, {"*.pcg", "/V"}};
+    for (const bool full : {false, true}) {
+        SampleOptions options;
+        options.full = full;
+        const Bytes sample = SamplePcg(options);
+        for (const char* dir : {"tested", "reference"}) {
+            fs::remove_all(home / dir);
+            fs::create_directory(home / dir);
+            WriteFile((home / dir / "sample.pcg").string(), sample);
+            for (const char* name : {"Kronos_INS_header.ins", "Kronos_INS_trailer.ins"})
+                fs::copy_file(fs::path(MORVANE_TEMPLATE_DIR) / name, home / dir / name);
+        }
+        for (const std::vector<std::string>& args : commandLines) {
+            std::string what = full ? "full sample:" : "sample:";
+            for (const std::string& arg : args) what += " " + arg;
+            fs::current_path(home / "tested");
+            const RunResult tested = Morvane(args);
+            fs::current_path(home / "reference");
+            const RunResult expected = Run("", reference, args);
+            fs::current_path(home);
+            EXPECT_EQ(tested.exitCode, expected.exitCode) << what;
+            EXPECT_EQ(tested.out, expected.out) << what;
+            EXPECT_EQ(tested.err, expected.err) << what;
+            EXPECT_EQ(expected.exitCode, 0) << what;
+            for (const char* output : {"sample.ins", "sample_out.txt"}) {
+                const std::string want = ReadFile((home / "reference" / output).string());
+                EXPECT_TRUE(ReadFile((home / "tested" / output).string()) == want) << what << ": " << output << " differs";
+                fs::remove(home / "reference" / output);
+                fs::remove(home / "tested" / output);
+            }
+        }
+    }
 }
 
 // ---- Windows only: the command line as GetCommandLineA gives it, '\' paths
