@@ -18,9 +18,10 @@ run_linux() {  # name, cmake options...
   local dir="build/$1"
   shift
   echo "=== $dir"
-  cmake -S . -B "$dir" "$@" >/dev/null
+  # Tests on explicitly: tools/demo.sh configures build/release without them.
+  cmake -S . -B "$dir" -DMORVANE_TESTS=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure --no-tests=error -j "$jobs"
 }
 
 find_wine() {
