@@ -82,7 +82,7 @@ run_windows() (
   cmake --build build/windows -j "$jobs"
   # The end-to-end suite is a Linux program that drives morvane.exe; the Linux build is the
   # reference whose outputs the Windows build must match byte for byte.
-  [ -f build/release/CMakeCache.txt ] || cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DMORVANE_TESTS=ON >/dev/null
   cmake --build build/release -j "$jobs" --target morvane morvane_e2e make_sample_pcg
 
   export WINEPREFIX="$PWD/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -90,7 +90,10 @@ run_windows() (
   unset DISPLAY WAYLAND_DISPLAY
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Initialising $WINEPREFIX"
-    "$wine" wineboot --init >build/wineboot.log 2>&1
+    if ! timeout -k 10 300 "$wine" wineboot --init >build/wineboot.log 2>&1; then
+      cat build/wineboot.log >&2
+      exit 1
+    fi
   fi
   if [ -n "$wineserver" ]; then
     trap '"$wineserver" -k 2>/dev/null || true' EXIT
