@@ -35,8 +35,11 @@ std::string ErrorText(DWORD error) {
         reinterpret_cast<char*>(&text), 0, nullptr);
     std::string message = length > 0 && text ? std::string(text, length) : std::string();
     if (text) ::LocalFree(text);
-    // System messages end in CR LF; the error report is one line.
-    while (!message.empty() && static_cast<unsigned char>(message.back()) <= ' ') message.pop_back();
+    // System messages end in CR LF and some hold more lines; the error report is one line.
+    for (char& c : message) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    while (!message.empty() && message.back() == ' ') message.pop_back();
     if (message.empty()) message = "Windows error " + std::to_string(error);
     return message;
 }
