@@ -1,0 +1,240 @@
+// Win32 implementation of the platform seam.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// windows.h maps GetCommandLine to GetCommandLineA; the seam's function of that name is ours.
+#undef GetCommandLine
+
+#include "platform/Platform.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/Errors.h"
+#include "platform/WindowsCommandLine.h"
+
+namespace morvane::platform {
+
+const char kTrailingDelimiter = '\\';
+
+namespace {
+
+// The largest count one ReadFile or WriteFile call is given.
+constexpr std::size_t kMaxTransfer = 0x40000000;
+
+DWORD TransferSize(std::size_t count) { return static_cast<DWORD>(std::min(count, kMaxTransfer)); }
+
+std::string ErrorText(DWORD error) {
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+        reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length > 0 && text ? std::string(text, length) : std::string();
+    if (text) ::LocalFree(text);
+    // System messages end in CR LF and some hold more lines; the error report is one line.
+    for (char& c : message) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    while (!message.empty() && message.back() == ' ') message.pop_back();
+    if (message.empty()) message = "Windows error " + std::to_string(error);
+    return message;
+}
+
+std::string Describe(const std::string& name, DWORD error) { return name + ": " + ErrorText(error); }
+
+void WriteAll(DWORD which, const char* data, std::size_t size) {
+    const HANDLE handle = ::GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+    while (size > 0) {
+        DWORD written = 0;
+        // Nothing sensible is left to report a failing console to.
+        if (!::WriteFile(handle, data, TransferSize(size), &written, nullptr) || written == 0) return;
+        data += written;
+        size -= written;
+    }
+}
+
+class Win32InputFile : public RawInputFile {
+public:
+    Win32InputFile(HANDLE handle, std::int64_t size) : handle_(handle), size_(size) {}
+    ~Win32InputFile() override { ::CloseHandle(handle_); }
+    Win32InputFile(const Win32InputFile&) = delete;
+    Win32InputFile& operator=(const Win32InputFile&) = delete;
+
+    std::size_t ReadAt(std::int64_t offset, void* buffer, std::size_t count) override {
+        if (offset < 0 || !Seek(offset)) return 0;
+        auto* out = static_cast<char*>(buffer);
+        std::size_t done = 0;
+        while (done < count) {
+            DWORD got = 0;
+            if (!::ReadFile(handle_, out + done, TransferSize(count - done), &got, nullptr) || got == 0) break;
+            done += got;
+        }
+        return done;
+    }
+    std::int64_t Size() const override { return size_; }
+
+private:
+    bool Seek(std::int64_t offset) {
+        LONG high = static_cast<LONG>(offset >> 32);
+        // A low part that reads as INVALID_SET_FILE_POINTER is a failure only with an error set.
+        ::SetLastError(NO_ERROR);
+        const DWORD low = ::SetFilePointer(handle_, static_cast<LONG>(offset & 0xFFFFFFFF), &high, FILE_BEGIN);
+        return low != INVALID_SET_FILE_POINTER || ::GetLastError() == NO_ERROR;
+    }
+
+    HANDLE handle_;
+    std::int64_t size_;
+};
+
+// Opens a disk file for reading with the given sharing. Returns the error code, NO_ERROR when
+// the file is open.
+DWORD OpenForReading(const std::string& name, DWORD share, std::unique_ptr<RawInputFile>& file) {
+    const HANDLE handle =
+        ::CreateFileA(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return ::GetLastError();
+    // Devices (CON, NUL, COM1) and pipes open under a plain name too: only a disk file is an input.
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        ::CloseHandle(handle);
+        return ERROR_INVALID_FUNCTION;
+    }
+    DWORD high = 0;
+    ::SetLastError(NO_ERROR);
+    const DWORD low = ::GetFileSize(handle, &high);
+    if (low == INVALID_FILE_SIZE) {
+        const DWORD error = ::GetLastError();
+        if (error != NO_ERROR) {
+            ::CloseHandle(handle);
+            return error;
+        }
+    }
+    const auto size = static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
+    file = std::make_unique<Win32InputFile>(handle, size);
+    return NO_ERROR;
+}
+
+class Win32OutputFile : public OutputFile {
+public:
+    Win32OutputFile(HANDLE handle, std::string name) : handle_(handle), name_(std::move(name)) {}
+    ~Win32OutputFile() override {
+        if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+    }
+    Win32OutputFile(const Win32OutputFile&) = delete;
+    Win32OutputFile& operator=(const Win32OutputFile&) = delete;
+
+    void Write(const char* data, std::size_t size) override {
+        while (size > 0) {
+            DWORD written = 0;
+            if (!::WriteFile(handle_, data, TransferSize(size), &written, nullptr))
+                throw IoError(Describe(name_, ::GetLastError()));
+            if (written == 0) throw IoError(name_ + ": nothing written");
+            data += written;
+            size -= written;
+        }
+    }
+    void Close() override {
+        const HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        if (!::CloseHandle(handle)) throw IoError(Describe(name_, ::GetLastError()));
+    }
+
+private:
+    HANDLE handle_;
+    std::string name_;
+};
+
+class Win32DirectorySearch : public DirectorySearch {
+public:
+    explicit Win32DirectorySearch(const std::string& pattern) {
+        handle_ = ::FindFirstFileA(pattern.c_str(), &found_);
+        pending_ = handle_ != INVALID_HANDLE_VALUE;
+    }
+    ~Win32DirectorySearch() override {
+        if (handle_ != INVALID_HANDLE_VALUE) ::FindClose(handle_);
+    }
+    Win32DirectorySearch(const Win32DirectorySearch&) = delete;
+    Win32DirectorySearch& operator=(const Win32DirectorySearch&) = delete;
+
+    bool Next(std::string& entryName) override {
+        if (!pending_) {
+            if (handle_ == INVALID_HANDLE_VALUE || !::FindNextFileA(handle_, &found_)) return false;
+        }
+        pending_ = false;
+        entryName = found_.cFileName;
+        return true;
+    }
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    WIN32_FIND_DATAA found_{};
+    bool pending_ = false;  // found_ holds an entry that Next has not delivered yet
+};
+
+}  // namespace
+
+// A missing disk or a drive that is not ready fails the open instead of stopping the run with
+// a system dialog.
+void StartProcess() { ::SetErrorMode(SEM_FAILCRITICALERRORS); }
+
+CommandLine GetCommandLine(int /*argc*/, char** /*argv*/) {
+    CommandLine commandLine;
+    commandLine.args = SplitWindowsCommandLine(::GetCommandLineA());
+    commandLine.slashPathsArePositional = false;
+    return commandLine;
+}
+
+void WriteStandardOutput(const char* data, std::size_t size) { WriteAll(STD_OUTPUT_HANDLE, data, size); }
+
+void WriteStandardError(const char* data, std::size_t size) { WriteAll(STD_ERROR_HANDLE, data, size); }
+
+bool ReadStandardInputLine(std::string& line) {
+    line.clear();
+    const HANDLE handle = ::GetStdHandle(STD_INPUT_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
+    for (;;) {
+        char c = 0;
+        DWORD got = 0;
+        if (!::ReadFile(handle, &c, 1, &got, nullptr) || got == 0) return !line.empty();
+        if (c == '\n') break;
+        line.push_back(c);
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+std::unique_ptr<RawInputFile> OpenInputFileUnshared(const std::string& name) {
+    std::unique_ptr<RawInputFile> file;
+    const DWORD error = OpenForReading(name, 0, file);
+    if (error != NO_ERROR) throw IoError(Describe(name, error));
+    return file;
+}
+
+std::unique_ptr<RawInputFile> OpenTextFileForReading(const std::string& name) {
+    std::unique_ptr<RawInputFile> file;
+    if (OpenForReading(name, FILE_SHARE_READ, file) != NO_ERROR) return nullptr;
+    return file;
+}
+
+// An output named like the open input fails here by itself: the input is held without sharing.
+std::unique_ptr<OutputFile> CreateOutputFile(const std::string& name) {
+    const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) throw IoError(Describe(name, ::GetLastError()));
+    return std::make_unique<Win32OutputFile>(handle, name);
+}
+
+std::unique_ptr<DirectorySearch> StartDirectorySearch(const std::string& pattern) {
+    return std::make_unique<Win32DirectorySearch>(pattern);
+}
+
+void ShowUsage(const std::string& title, const std::string& text) {
+    ::MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void ExitProcess(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }
+
+}  // namespace morvane::platform
