@@ -231,6 +231,9 @@ std::unique_ptr<DirectorySearch> StartDirectorySearch(const std::string& pattern
     return std::make_unique<Win32DirectorySearch>(pattern);
 }
 
+// Large pages on Windows need a privilege users do not have; the buffers stay as they are.
+void PreferLargePages(void* /*data*/, std::size_t /*size*/) {}
+
 void ShowUsage(const std::string& title, const std::string& text) {
     ::MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
 }
