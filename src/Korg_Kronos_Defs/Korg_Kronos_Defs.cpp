@@ -16,11 +16,33 @@ const std::array<ChunkId, 9> ChunkTypeNames{{
     {{'C', 'S', 'M', '1'}},
 }};
 
-std::uint8_t ProgramBankHD1[kProgramBankSize];
-std::uint8_t ProgramBankEXi[kProgramBankSize];
-std::uint8_t CombiBank[kCombiBankSize];
-std::uint8_t SetListBank[kSetListBankSize];
-std::uint8_t SetListDataBlock[kSetListDataBlockSize];
+#ifndef MORVANE_BANK_BUFFER_ALIGNMENT
+#define MORVANE_BANK_BUFFER_ALIGNMENT 64
+#endif
+
+namespace {
+
+struct alignas(MORVANE_BANK_BUFFER_ALIGNMENT) BankBufferBlock {
+    std::uint8_t setListBank[kSetListBankSize];
+    std::uint8_t combiBank[kCombiBankSize];
+    std::uint8_t programBankHD1[kProgramBankSize];
+    std::uint8_t programBankEXi[kProgramBankSize];
+    std::uint8_t setListDataBlock[kSetListDataBlockSize];
+};
+
+BankBufferBlock bankBuffers;
+
+}  // namespace
+
+std::uint8_t (&ProgramBankHD1)[kProgramBankSize] = bankBuffers.programBankHD1;
+std::uint8_t (&ProgramBankEXi)[kProgramBankSize] = bankBuffers.programBankEXi;
+std::uint8_t (&CombiBank)[kCombiBankSize] = bankBuffers.combiBank;
+std::uint8_t (&SetListBank)[kSetListBankSize] = bankBuffers.setListBank;
+std::uint8_t (&SetListDataBlock)[kSetListDataBlockSize] = bankBuffers.setListDataBlock;
+
+std::uint8_t* BankBuffersBegin() { return reinterpret_cast<std::uint8_t*>(&bankBuffers); }
+
+std::size_t BankBuffersSize() { return sizeof bankBuffers; }
 
 ChunkType Chunk_type_of(const ChunkId& id) {
     switch (id.Code()) {

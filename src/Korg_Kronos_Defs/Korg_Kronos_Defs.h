@@ -111,13 +111,16 @@ constexpr std::uint32_t kCombiBankSize = kRecordsPerBank * kCombiRecordSize;    
 constexpr std::uint32_t kSetListBankSize = kRecordsPerBank * kSetListRecordSize;  // 8885248
 constexpr std::uint32_t kSetListDataBlockSize = 462336;
 
-// The fixed bank buffers, process-wide for the whole run. A buffer keeps its contents from one
-// bank, and one input file, to the next.
-extern std::uint8_t ProgramBankHD1[kProgramBankSize];
-extern std::uint8_t ProgramBankEXi[kProgramBankSize];
-extern std::uint8_t CombiBank[kCombiBankSize];
-extern std::uint8_t SetListBank[kSetListBankSize];
-extern std::uint8_t SetListDataBlock[kSetListDataBlockSize];
+// The fixed bank buffers, process-wide for the whole run, zero at the start. A buffer keeps its
+// contents from one bank, and one input file, to the next. They lie in one block, aligned so
+// that the system can back it with large pages where the build asks for it.
+extern std::uint8_t (&ProgramBankHD1)[kProgramBankSize];
+extern std::uint8_t (&ProgramBankEXi)[kProgramBankSize];
+extern std::uint8_t (&CombiBank)[kCombiBankSize];
+extern std::uint8_t (&SetListBank)[kSetListBankSize];
+extern std::uint8_t (&SetListDataBlock)[kSetListDataBlockSize];
+std::uint8_t* BankBuffersBegin();
+std::size_t BankBuffersSize();
 
 // A record's name: its first 24 bytes up to the first zero byte, taken as they are. The view
 // points into the record.

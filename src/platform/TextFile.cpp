@@ -8,6 +8,7 @@ void OutputTextFile::Create(const std::string& name) {
     sink_.reset();
     buffer_.clear();
     sink_ = platform::CreateOutputFile(name);
+    buffer_.reserve(kFlushThreshold + kLineReserve);
 }
 
 void OutputTextFile::Attach(std::unique_ptr<platform::OutputFile> sink) {
@@ -31,21 +32,26 @@ void OutputTextFile::EndLine() {
 
 void OutputTextFile::Flush() {
     if (buffer_.empty()) return;
-    // Dropped even when the write fails: what a failed write did not store is lost either way,
-    // and a later close must not report the same failure again.
-    std::string out;
-    out.swap(buffer_);
-    sink_->Write(out.data(), out.size());
+    WriteBuffer(*sink_);
+}
+
+// The buffer is emptied even when the write fails: what a failed write did not store is lost
+// either way, and a later close must not report the same failure again. Its capacity stays, so
+// the next lines go into memory that is already there.
+void OutputTextFile::WriteBuffer(platform::OutputFile& sink) {
+    try {
+        sink.Write(buffer_.data(), buffer_.size());
+    } catch (...) {
+        buffer_.clear();
+        throw;
+    }
+    buffer_.clear();
 }
 
 void OutputTextFile::Close() {
     if (!sink_) return;
     auto sink = std::move(sink_);
-    if (!buffer_.empty()) {
-        std::string out;
-        out.swap(buffer_);
-        sink->Write(out.data(), out.size());
-    }
+    if (!buffer_.empty()) WriteBuffer(*sink);
     sink->Close();
 }
 

@@ -33,7 +33,9 @@ public:
 
 private:
     static constexpr std::size_t kFlushThreshold = 256 * 1024;
+    static constexpr std::size_t kLineReserve = 4096;  // room for the line that crosses the threshold
     void Flush();
+    void WriteBuffer(platform::OutputFile& sink);
 
     std::unique_ptr<platform::OutputFile> sink_;
     std::string buffer_;
