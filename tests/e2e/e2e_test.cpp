@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -379,34 +380,213 @@ TEST_F(EndToEnd, SlashPathIsAnInputOnPosix) {
     EXPECT_TRUE(FileExists("rooted.ins"));
 }
 
-TEST_F(EndToEnd, FailedWriteIsReportedNotTakenForSuccess) {
-    if (WindowsTarget() || !FileExists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
-    WriteFile("bank.pcg", SmallBank("P"));
-    fs::create_symlink("/dev/full", "bank_out.txt");
-    const RunResult run = Morvane({"bank.pcg"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(Lines(run.out).back(), "Could not open bank.pcg");
-    // The instrument definition file is still completed with its trailer.
-    EXPECT_EQ(ReadFile("bank.ins"), InsFor("bank.pcg", "P"));
+// The sample bank file, converted in full: four program banks, two combination banks, one set
+// list bank.
+const Bytes& Sample() {
+    static const Bytes sample = SamplePcg(SampleOptions{});
+    return sample;
+}
+const std::vector<std::string> kSampleSections = {
+    "[Kronos Program Bank Int A]",  "[Kronos Program Bank Int F]", "[Kronos Program Bank User A]",
+    "[Kronos Program Bank User AA]", "[Kronos Combi Bank Int A]",   "[Kronos Combi Bank User B]",
+};
+constexpr std::size_t kSampleListingLines = 6 * 128 + 128 * 129;
 
-    fs::create_directory("many");
-    WriteFile("many/bank.pcg", SmallBank("P"));
-    const RunResult pattern = Morvane({"many/*.pcg"});
-    EXPECT_EQ(pattern.exitCode, 1);
-    EXPECT_EQ(pattern.err.substr(0, 20), "MORVANE: I/O error: ");
+std::vector<std::string> SectionHeads(const std::string& ins) {
+    std::vector<std::string> heads;
+    for (const std::string& line : Lines(ins)) {
+        if (line.compare(0, 8, "[Kronos ") == 0) heads.push_back(line);
+    }
+    return heads;
 }
 
-TEST_F(EndToEnd, LinksToTheInputAreNotOverwritten) {
-    if (WindowsTarget()) GTEST_SKIP() << "POSIX links";
-    const Bytes bank = SmallBank("Linked");
-    WriteFile("bank.pcg", bank);
-    fs::create_symlink("bank.pcg", "soft.ins");
-    fs::create_hard_link("bank.pcg", "hard.ins");
-    for (const char* base : {"soft.x", "hard.x"}) {
-        const RunResult run = Morvane({"bank.pcg", base, "third"});
-        EXPECT_EQ(Lines(run.out).back(), "Could not open bank.pcg") << base;
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Both files of a converted sample, whole: the preamble, every section and the trailer; every
+// listing line with its line end, the last set list slot last.
+void ExpectCompleteSample(const std::string& inputName, const std::string& base, const std::string& what) {
+    const std::string ins = ReadFile(base + ".ins");
+    EXPECT_EQ(ins.substr(0, Comment(inputName).size() + std::string(kHeader).size()), Comment(inputName) + kHeader) << what;
+    EXPECT_TRUE(EndsWith(ins, kTrailer)) << what;
+    EXPECT_EQ(SectionHeads(ins), kSampleSections) << what;
+    EXPECT_EQ(Lines(ins).size(), 1 + 2 + kSampleSections.size() * 130 + 2) << what;
+    const std::string listing = ReadFile(base + "_out.txt");
+    const auto lines = Lines(listing);
+    EXPECT_TRUE(EndsWith(listing, "\r\n")) << what;
+    ASSERT_EQ(lines.size(), kSampleListingLines) << what;
+    EXPECT_EQ(lines.back().substr(0, 13), "SETLIST 127 \"") << what;
+    EXPECT_NE(lines.back().find("\" Slot 127 \""), std::string::npos) << what;
+}
+
+TEST_F(EndToEnd, OutputsAreCompleteAfterASuccessfulRun) {
+    WriteFile("sample.pcg", Sample());
+    const RunResult run = Morvane({"sample.pcg"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Opened sample.pcg  Size: " + Size(Sample()) + "\r\nWriting file sample.ins\r\n");
+    ExpectCompleteSample("sample.pcg", "sample", "single file");
+
+    fs::create_directory("in");
+    WriteFile("in/sample.pcg", Sample());
+    fs::remove("sample.ins");
+    fs::remove("sample_out.txt");
+    const std::string pattern = WindowsTarget() ? "in\\*.pcg" : "in/*.pcg";
+    EXPECT_EQ(Morvane({pattern}).exitCode, 0);
+    ExpectCompleteSample(pattern, "sample", "pattern");
+}
+
+// Empties the working directory but for fresh templates.
+void ResetDirectory() {
+    for (const auto& entry : fs::directory_iterator(".")) fs::remove_all(entry.path());
+    WriteFile("Kronos_INS_header.ins", std::string(kHeader));
+    WriteFile("Kronos_INS_trailer.ins", std::string(kTrailer));
+}
+
+// A file's bytes and modification time. Taking it first sets the time to one long past, which any
+// write to the file would replace with the present.
+struct Snapshot {
+    std::string path;
+    std::string bytes;
+    timespec modified{};
+};
+
+Snapshot TakeSnapshot(const std::string& path) {
+    const timespec past[2] = {{946684800, 123456789}, {946684800, 123456789}};
+    EXPECT_EQ(::utimensat(AT_FDCWD, path.c_str(), past, 0), 0) << path;
+    Snapshot snapshot{path, ReadFile(path), {}};
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    snapshot.modified = info.st_mtim;
+    return snapshot;
+}
+
+void ExpectUnchanged(const Snapshot& snapshot, const std::string& what) {
+    EXPECT_EQ(ReadFile(snapshot.path), snapshot.bytes) << what << ": " << snapshot.path;
+    struct stat info {};
+    ASSERT_EQ(::stat(snapshot.path.c_str(), &info), 0) << what;
+    EXPECT_EQ(info.st_mtim.tv_sec, snapshot.modified.tv_sec) << what << ": " << snapshot.path;
+    EXPECT_EQ(info.st_mtim.tv_nsec, snapshot.modified.tv_nsec) << what << ": " << snapshot.path;
+}
+
+TEST_F(EndToEnd, InputIsNeverChangedWhateverTheRunDoes) {
+    const bool haveDevFull = FileExists("/dev/full");
+    const Bytes bank = SmallBank("Kept");
+    const Bytes mismatch = PcgFile({Chunk("PRG1", Chunk("PBK1", Concat({BankHeaderBytes(1, 4960, 0), Records(4960, "Unread")})))});
+    const Bytes rangeError = PcgFile({Chunk("PRG1", BankChunk("PBK1", 0, 4960, Records(4960, "Listed"))),
+                                      Concat({ChunkHeaderBytes("GLB1", 0x80000000u), Bytes(4)})});
+    auto write = [](const char* name, const Bytes& bytes) { return [name, bytes] { WriteFile(name, bytes); }; };
+    auto withLink = [bank](const char* link, bool symbolic) {
+        return [bank, link, symbolic] {
+            WriteFile("bank.pcg", bank);
+            symbolic ? fs::create_symlink("bank.pcg", link) : fs::create_hard_link("bank.pcg", link);
+        };
+    };
+    struct Case {
+        const char* what;
+        bool posixOnly;
+        std::function<void()> setup;
+        std::vector<std::string> args;
+        std::vector<std::string> inputs;
+        int exitCode;
+        std::string lastLine;
+    };
+    const Case cases[] = {
+        {"converted", false, write("bank.pcg", bank), {"bank.pcg"}, {"bank.pcg"}, 0, "Writing file bank.ins"},
+        {"traced, top level only", false, write("bank.pcg", bank), {"/V", "bank.pcg", "-T"}, {"bank.pcg"}, 0, " File contains no more programs."},
+        {"rejected", false, write("junk.pcg", Text("not a bank file")), {"junk.pcg"}, {"junk.pcg"}, 0, "PCG file does not have a valid KORG header."},
+        {"stopped by a bank size mismatch", false, write("bad.pcg", mismatch), {"bad.pcg"}, {"bad.pcg"}, 0,
+         "Error: bank header data size (4960 * 1 = 4960) doesn't match size of dest array (634880)"},
+        {"ended by an error during the walk", false, write("big.pcg", rangeError), {"big.pcg"}, {"big.pcg"}, 0, "Could not open big.pcg"},
+        {"named like its own .ins", false, write("x.ins", bank), {"x.ins"}, {"x.ins"}, 0, "Could not open x.ins"},
+        {"named like its own listing", false, write("y_out.txt", bank), {"y_out.txt", "y", "third"}, {"y_out.txt"}, 0, "Could not open y_out.txt"},
+        {"the .ins a hard link to it", true, withLink("hard.ins", false), {"bank.pcg", "hard.x", "third"}, {"bank.pcg"}, 0, "Could not open bank.pcg"},
+        {"the .ins a symbolic link to it", true, withLink("soft.ins", true), {"bank.pcg", "soft.x", "third"}, {"bank.pcg"}, 0, "Could not open bank.pcg"},
+        {"the listing a hard link to it", true, withLink("hard_out.txt", false), {"bank.pcg", "hard", "third"}, {"bank.pcg"}, 0, "Could not open bank.pcg"},
+        {"the listing a symbolic link to it", true, withLink("soft_out.txt", true), {"bank.pcg", "soft", "third"}, {"bank.pcg"}, 0, "Could not open bank.pcg"},
+        {"opened through a symbolic link named like its .ins", true,
+         [bank] {
+             WriteFile("real.pcg", bank);
+             fs::create_symlink("real.pcg", "a.ins");
+         },
+         {"a.ins"}, {"real.pcg"}, 0, "Could not open a.ins"},
+        {"a pattern match named like its own .ins", false,
+         [bank] {
+             WriteFile("p.ins", bank);
+             WriteFile("p.pcg", bank);
+         },
+         {"p.*"}, {"p.ins", "p.pcg"}, 1, "Opened \"p.ins"},
+        {"the listing on a full disk", true,
+         [bank] {
+             WriteFile("bank.pcg", bank);
+             fs::create_symlink("/dev/full", "bank_out.txt");
+         },
+         {"bank.pcg"}, {"bank.pcg"}, 0, "Could not open bank.pcg"},
+        {"a missing trailer template", false,
+         [bank] {
+             WriteFile("bank.pcg", bank);
+             fs::remove("Kronos_INS_trailer.ins");
+         },
+         {"bank.pcg"}, {"bank.pcg"}, 1, "Error - file \"Kronos_INS_trailer.ins\" not found"},
+    };
+    for (const Case& c : cases) {
+        if (c.posixOnly && (WindowsTarget() || !haveDevFull)) continue;
+        ResetDirectory();
+        c.setup();
+        std::vector<Snapshot> snapshots;
+        for (const std::string& input : c.inputs) snapshots.push_back(TakeSnapshot(input));
+        const RunResult run = Morvane(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.what;
+        EXPECT_EQ(Lines(run.out).back(), c.lastLine) << c.what;
+        for (const Snapshot& snapshot : snapshots) ExpectUnchanged(snapshot, c.what);
     }
-    EXPECT_EQ(ReadFile("bank.pcg"), std::string(bank.begin(), bank.end()));
+}
+
+TEST_F(EndToEnd, FailedWriteIsReportedNotTakenForSuccess) {
+    if (WindowsTarget() || !FileExists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
+    struct Case {
+        const char* what;
+        const char* fullOutput;  // a symbolic link to /dev/full under the name of this output
+        bool sample;             // the sample's listing outgrows the output buffer during the walk
+        bool pattern;
+    };
+    const Case cases[] = {
+        {"listing, failing when it is closed", "bank_out.txt", false, false},
+        {".ins, failing when it is closed", "bank.ins", false, false},
+        {"listing, failing during the walk", "bank_out.txt", true, false},
+        {"listing in pattern mode", "bank_out.txt", false, true},
+        {".ins in pattern mode", "bank.ins", false, true},
+        {"listing in pattern mode, failing during the walk", "bank_out.txt", true, true},
+    };
+    for (const Case& c : cases) {
+        ResetDirectory();
+        WriteFile("bank.pcg", c.sample ? Sample() : SmallBank("P"));
+        fs::create_symlink("/dev/full", c.fullOutput);
+        const std::string inputName = c.pattern ? "*.pcg" : "bank.pcg";
+        const RunResult run = Morvane({inputName});
+        if (c.pattern) {
+            // The report names the kind of error and carries its message, which names the file.
+            EXPECT_EQ(run.exitCode, 1) << c.what;
+            EXPECT_EQ(run.out, "\r\nOpened \"bank.pcg\r\nWriting file bank.ins\r\n") << c.what;
+            EXPECT_EQ(Lines(run.err).size(), 1u) << c.what;
+            EXPECT_EQ(run.err.substr(0, 20), "MORVANE: I/O error: ") << c.what;
+            EXPECT_NE(run.err.find(c.fullOutput), std::string::npos) << c.what << ": " << run.err;
+        } else {
+            EXPECT_EQ(run.exitCode, 0) << c.what;
+            EXPECT_EQ(Lines(run.out).back(), "Could not open bank.pcg") << c.what;
+            EXPECT_EQ(run.err, "") << c.what;
+        }
+        // The other file is still written whole: the clean-up runs every step.
+        if (std::string(c.fullOutput) == "bank.ins") {
+            EXPECT_EQ(Lines(ReadFile("bank_out.txt")).size(), 128u) << c.what;
+        } else if (c.sample) {
+            const std::string ins = ReadFile("bank.ins");
+            EXPECT_EQ(SectionHeads(ins), kSampleSections) << c.what;
+            EXPECT_TRUE(EndsWith(ins, kTrailer)) << c.what;
+        } else {
+            EXPECT_EQ(ReadFile("bank.ins"), InsFor(inputName, "P")) << c.what;
+        }
+    }
 }
 
 }  // namespace
