@@ -238,9 +238,17 @@ void CheckSameFiles(const Outcome& a, const Outcome& b, const char* what) {
     if (a.result != b.result || a.errorKind != b.errorKind || a.ins != b.ins || a.listing != b.listing) Finding(what);
 }
 
+// The bank buffers keep what an earlier input left in them, as they do from one file to the next.
+// Only a first record's name can show it (the trace of a load that failed before 24 bytes), so
+// clearing the names makes every input reproduce on its own without clearing 14 MB each time.
+void ClearFirstNames() {
+    for (std::uint8_t* buffer : {ProgramBankHD1, ProgramBankEXi, CombiBank}) std::memset(buffer, 0, kNameLength);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    ClearFirstNames();
     MemoryStream quietStream(data, size);
     const Outcome quiet = Walk(quietStream, false, false);
     CheckQuietConsole(quiet.console);
