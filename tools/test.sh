@@ -38,6 +38,8 @@ build_fuzz() {  # name, compiler
 # One process, inputs up to 1 MB (a program or combination bank fits; a set list bank does not),
 # a second at most per input, and memory bounded: a crash, a sanitizer report, a failed check of
 # the target, a timeout or too much memory fails the stage and leaves the input in build/fuzz/.
+# The slowest input of 1 MB known, a chunk of size 1 stepped over byte by byte to the end, takes
+# the instrumented target about 0.6 s.
 run_fuzz() {
   tools/deps.sh fuzz
   build_fuzz fuzz clang++
