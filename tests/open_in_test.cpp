@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,24 @@ TEST(TemplateReader, LongLinesAcrossTheReadBuffer) {
     // A CR LF split across two buffer fills is still one line end.
     const std::string head(64 * 1024 - 1, 'h');
     EXPECT_EQ(TemplateLines(head + "\r\nnext"), (Lines{head, "next"}));
+}
+
+TEST(TemplateReader, ReadsTheTemplateAsItWasWhenOpened) {
+    // The instrument definition file can be the trailer template itself (an input named
+    // Kronos_INS_trailer.pcg): what the copy appends must not be read back into the copy.
+    ScratchDirectory scratch;
+    WriteFile("template.ins", std::string("one\r\ntwo\r\n"));
+    TextInputFile file;
+    std::string name = "template.ins";
+    ASSERT_TRUE(OpenInputFile(file, name, 0));
+    std::ofstream("template.ins", std::ios::binary | std::ios::app) << std::string(100000, 'g') << "\r\nthree\r\n";
+    Lines lines;
+    std::string line;
+    do {
+        file.ReadLine(line);
+        lines.push_back(line);
+    } while (!file.Eof());
+    EXPECT_EQ(lines, (Lines{"one", "two"}));
 }
 
 TEST(OpenInputFile, ReportsEveryFailureAsNotFound) {

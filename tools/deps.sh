@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian or Ubuntu machine lacks for building and testing MORVANE.
-# Usage: tools/deps.sh [linux|windows|fuzz|bench]...   (default: linux)
+# Usage: tools/deps.sh [linux|windows|fuzz|afl|bench]...   (default: linux)
 set -euo pipefail
 
 want=("${@:-linux}")
@@ -12,6 +12,7 @@ for what in "${want[@]}"; do
     linux) need cmake; need g++; need make; need libgtest-dev ;;
     windows) need g++-mingw-w64-x86-64; need wine64; need googletest ;;
     fuzz) need clang; need libclang-rt-14-dev ;;
+    afl) need afl++ ;;
     bench) need zlib1g-dev ;;
     *) echo "deps.sh: unknown set '$what'" >&2; exit 2 ;;
   esac

@@ -1,5 +1,7 @@
 #include "open_in/open_in.h"
 
+#include <algorithm>
+
 #include "platform/Console.h"
 
 namespace morvane {
@@ -12,6 +14,9 @@ constexpr int kCtrlZ = 26;
 
 void TextInputFile::Open(std::unique_ptr<platform::RawInputFile> file) {
     file_ = std::move(file);
+    // Only what the file holds now is read: the instrument definition file being written can be
+    // this very template, and reading what the copy appends would never reach the end.
+    size_ = file_->Size();
     buffer_.resize(kBufferSize);
     next_ = fill_ = 0;
     fileOffset_ = 0;
@@ -25,7 +30,9 @@ void TextInputFile::Close() {
 int TextInputFile::Peek() {
     if (next_ < fill_) return buffer_[next_];
     if (!file_) return -1;
-    fill_ = file_->ReadAt(fileOffset_, buffer_.data(), buffer_.size());
+    const std::int64_t left = size_ - fileOffset_;
+    if (left <= 0) return -1;
+    fill_ = file_->ReadAt(fileOffset_, buffer_.data(), static_cast<std::size_t>(std::min<std::int64_t>(left, buffer_.size())));
     next_ = 0;
     fileOffset_ += static_cast<std::int64_t>(fill_);
     return fill_ == 0 ? -1 : buffer_[0];

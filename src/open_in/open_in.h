@@ -33,6 +33,7 @@ private:
     std::size_t next_ = 0;
     std::size_t fill_ = 0;
     std::int64_t fileOffset_ = 0;  // file offset just after the buffered bytes
+    std::int64_t size_ = 0;        // the file's size when it was opened
 };
 
 // Opens the named file as a text file for reading; false on a failure of any kind.

@@ -1,0 +1,123 @@
+// Writes the seed corpus of the fuzz target: make_fuzz_seeds <directory>
+//
+// Banks have a fixed size, so a seed that reaches the listing writer cannot be small: a few
+// seeds carry one whole bank of each kind, the rest are small files that stop inside a bank or
+// between chunks, and hand-made files for the walker's odd paths.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
+#include "PcgBuilder.h"
+
+namespace {
+
+using namespace pcgbuild;
+using morvane::kCombiRecordSize;
+using morvane::kProgramRecordSize;
+using morvane::kSetListDataBlockSize;
+using morvane::kSetListRecordSize;
+
+Bytes Records(Random& random, std::uint32_t count, std::uint32_t recordSize, const std::string& prefix) {
+    Bytes records(static_cast<std::size_t>(count) * recordSize);
+    random.Fill(records.data(), records.size());
+    for (std::uint32_t i = 0; i < count; ++i) {
+        PutName(records, static_cast<std::size_t>(i) * recordSize, prefix + " " + std::to_string(i));
+    }
+    return records;
+}
+
+Bytes SetLists(Random& random, std::uint32_t count) {
+    Bytes records = Records(random, count, kSetListRecordSize, "Set List");
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::size_t setList = static_cast<std::size_t>(i) * kSetListRecordSize;
+        for (std::uint32_t j = 0; j < 4; ++j) {
+            PutName(records, setList + morvane::kSetListSlotsOffset + j * morvane::kSetListSlotSize, "Slot " + std::to_string(j));
+        }
+    }
+    return records;
+}
+
+// A bank chunk whose header promises count records of recordSize but which holds only the
+// given records.
+Bytes PartialBank(std::string_view id, std::uint32_t count, std::uint32_t recordSize, std::uint32_t bankId, const Bytes& records) {
+    return Chunk(id, Concat({BankHeaderBytes(count, recordSize, bankId), records}));
+}
+
+Bytes Cut(const Bytes& bytes, std::size_t length) { return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(length, bytes.size()))); }
+
+std::vector<std::pair<std::string, Bytes>> Seeds() {
+    Random random(7);
+    std::vector<std::pair<std::string, Bytes>> seeds;
+    auto add = [&seeds](const char* name, Bytes bytes) { seeds.emplace_back(name, std::move(bytes)); };
+
+    add("empty", {});
+    add("file-header-only", FileHeaderBytes());
+    add("triton-no-chunks", PcgFile({}));
+    add("other-product", Concat({FileHeaderBytes(0x51), ChunkHeaderBytes("PCG1", 0)}));
+    add("unknown-chunks", PcgFile({Chunk("DIV1", Bytes(44, 0x11)), Chunk("INI2", Bytes(64, 0x22)), Chunk("WSQ1", Bytes(20)),
+                                   Chunk("CSM1", Bytes(8)), ChunkHeaderBytes("PCG1", 0)}));
+    add("other-chunks", PcgFile({Chunk("DKT1", Chunk("DBK1", Bytes(100, 1))), Chunk("ARP1", Chunk("ABK1", Bytes(60, 2))),
+                                 Chunk("GLB1", Bytes(40, 3))}));
+    add("program-size-mismatch",
+        PcgFile({Chunk("PRG1", PartialBank("PBK1", 1, kProgramRecordSize, 0, Records(random, 1, kProgramRecordSize, "Only")))}));
+    add("combi-size-mismatch", PcgFile({Chunk("CMB1", PartialBank("CBK1", 128, kProgramRecordSize, 0x20001, Bytes(64)))}));
+    add("program-bank-cut-short",
+        PcgFile({Chunk("PRG1", PartialBank("MBK1", 128, kProgramRecordSize, 0x20007, Records(random, 2, kProgramRecordSize, "Cut")))}));
+    add("combi-bank-cut-short",
+        PcgFile({Chunk("CMB1", PartialBank("CBK1", 128, kCombiRecordSize, 5, Records(random, 1, kCombiRecordSize, "Cut")))}));
+    add("set-list-sub-chunks",
+        PcgFile({Chunk("SLS1", Concat({ChunkHeaderBytes("SLD1", 0, 1), ChunkHeaderBytes("STL1", 0, 0),
+                                       PartialBank("SDB1", 1, kSetListDataBlockSize, 0, Bytes(200, 9))}))}));
+    add("set-list-bank-cut-short",
+        PcgFile({Chunk("SLS1", PartialBank("SBK1", 128, kSetListRecordSize, 0, SetLists(random, 1)), 128)}));
+    add("hand-over-inside-programs",
+        PcgFile({Chunk("PRG1", Concat({ChunkHeaderBytes("WSQ1", 16), Bytes(16, 4)})), Chunk("GLB1", Bytes(8))}));
+    add("unknown-sub-chunk-then-csm1",
+        PcgFile({Chunk("PRG1", Concat({ChunkHeaderBytes("XXXX", 4), Bytes(4)})), Chunk("CSM1", Bytes(4)), Chunk("WSQ1", Bytes(4))}));
+    add("unknown-sub-chunk-in-set-list",
+        PcgFile({Chunk("SLS1", Concat({ChunkHeaderBytes("SLD1", 0), ChunkHeaderBytes("ZZZZ", 8), Bytes(8)})), Chunk("ARP1", Bytes(4))}));
+
+    const Bytes sample = SamplePcg(SampleOptions{});
+    add("sample-cut-at-2k", Cut(sample, 2048));
+    add("sample-cut-at-16k", Cut(sample, 16384));
+
+    // Whole banks, one of each kind, so that the listings are reached.
+    add("program-banks",
+        PcgFile({Chunk("PRG1", Concat({BankChunk("PBK1", 0, kProgramRecordSize, Records(random, 128, kProgramRecordSize, "Prog")),
+                                       ChunkHeaderBytes("GLB1", 0)})),
+                 Chunk("WSQ1", Bytes(4))}));
+    add("combi-bank",
+        PcgFile({Chunk("CMB1", BankChunk("CBK1", 0x20006, kCombiRecordSize, Records(random, 128, kCombiRecordSize, "Combi")))}));
+    add("set-list-bank",
+        PcgFile({Chunk("SLS1", Concat({ChunkHeaderBytes("SLD1", 0, 1), ChunkHeaderBytes("STL1", 0, 0),
+                                       PartialBank("SDB1", 1, kSetListDataBlockSize, 0, Bytes(kSetListDataBlockSize, 5)),
+                                       PartialBank("SBK1", 128, kSetListRecordSize, 0, SetLists(random, 128))}),
+                       128)}));
+    return seeds;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_fuzz_seeds <directory>\n");
+        return 2;
+    }
+    for (const auto& [name, bytes] : Seeds()) {
+        const std::string path = std::string(argv[1]) + "/" + name + ".pcg";
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        if (!file) {
+            std::perror(path.c_str());
+            return 1;
+        }
+        const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        if (std::fclose(file) != 0 || !written) {
+            std::perror(path.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
