@@ -349,13 +349,33 @@ TEST_F(WalkerTest, NegativeSizeOfASteppedOverChunkIsARangeError) {
     EXPECT_THROW(Walk_chunks(stream, false), RangeError);
 }
 
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
 TEST_F(WalkerTest, EveryReEntryStepsOneByteUntilTheEnd) {
-    // A program chunk of size 1 followed by bytes that never form a known header: each re-entry
-    // moves one byte on, and the walk ends at the end of the data.
-    const Bytes file = Concat({PcgFile({}), ChunkHeaderBytes("PRG1", 1), Bytes(4096, 'x')});
-    const WalkResult walk = Walk(file, false);
-    EXPECT_FALSE(walk.result);
-    EXPECT_EQ(walk.ins + walk.listing + walk.console, "");
+    // A chunk of size 1 followed by bytes that never form a known header: each re-entry moves one
+    // byte on, and the walk ends at the end of the data. The trace grows by the same few lines
+    // per byte, never more.
+    constexpr std::size_t kContents = 4096;
+    for (const char* id : {"SLS1", "PRG1", "CMB1"}) {
+        SCOPED_TRACE(id);
+        const Bytes file = Concat({PcgFile({}), ChunkHeaderBytes(id, 1), Bytes(kContents, 'x')});
+        const WalkResult quiet = Walk(file, false);
+        EXPECT_FALSE(quiet.result);
+        EXPECT_EQ(quiet.ins + quiet.listing + quiet.console, "");
+
+        const WalkResult traced = Walk(file, true);
+        EXPECT_FALSE(traced.result);
+        // One entry for every position at which a whole header still fits before the end.
+        const std::size_t entries = kContents - sizeof(ChunkHeader) + 1;
+        EXPECT_EQ(Occurrences(traced.console, std::string("Enter Parse_Chunk with ") + id + "\r\n"), entries);
+        EXPECT_EQ(Occurrences(traced.console, "Exit Parse_chunk.\r\n"), entries - 1);
+        EXPECT_EQ(Occurrences(traced.console, "End Of File encountered\r\n"), 1u);
+        EXPECT_LT(traced.console.size(), 400 * kContents);
+    }
 }
 
 // ---- C1: set lists
