@@ -133,17 +133,23 @@ TEST(PlatformInput, FileStreamOverADiskFile) {
     EXPECT_EQ(stream->Position(), 200000);
 }
 
+// open must fail with an I/O error whose message names the file on one line.
+template <typename Open>
+void ExpectIoErrorNaming(const char* name, Open open) {
+    try {
+        open(name);
+        ADD_FAILURE() << name << " did not fail";
+    } catch (const IoError& error) {
+        EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
+        EXPECT_EQ(std::string(error.what()).find('\n'), std::string::npos) << error.what();
+    }
+}
+
 TEST(PlatformInput, FailuresNameTheFile) {
     ScratchDirectory scratch;
     std::filesystem::create_directory("folder.pcg");
     for (const char* name : {"missing.pcg", "folder.pcg"}) {
-        try {
-            platform::OpenInputFileUnshared(name);
-            ADD_FAILURE() << name << " was opened";
-        } catch (const IoError& error) {
-            EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
-            EXPECT_EQ(std::string(error.what()).find('\n'), std::string::npos) << error.what();
-        }
+        ExpectIoErrorNaming(name, platform::OpenInputFileUnshared);
     }
 }
 
@@ -187,12 +193,7 @@ TEST(PlatformOutput, CreatesTruncatesAndReportsFailures) {
     EXPECT_EQ(ReadFile("out.txt"), "line\r\n" + big);
     std::filesystem::create_directory("folder.txt");
     for (const char* name : {"no-such-dir/out.txt", "folder.txt"}) {
-        try {
-            platform::CreateOutputFile(name);
-            ADD_FAILURE() << name << " was created";
-        } catch (const IoError& error) {
-            EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
-        }
+        ExpectIoErrorNaming(name, platform::CreateOutputFile);
     }
 }
 
