@@ -481,4 +481,39 @@ TEST_F(WalkerTest, OtherChunkLandingAtOrBeyondTwoToTheThirtyOneIsARangeError) {
     EXPECT_THROW(Walk_chunks(negativeStream, false), RangeError);
 }
 
+// ---- Whether a walk converted the file, and why not
+
+TEST_F(WalkerTest, WalkFailureSaysWhyAFileWasNotConverted) {
+    struct Row {
+        const char* what;
+        Bytes file;
+        const char* failure;  // empty: the file was converted
+    };
+    const Bytes cutCombi = Concat({PcgFile({}), ChunkHeaderBytes("CMB1", 2000), ChunkHeaderBytes("CBK1", 2000),
+                                   BankHeaderBytes(128, 7810, 0x20001), Bytes(1000)});
+    const Bytes cutSetList = Concat({PcgFile({}), ChunkHeaderBytes("SLS1", 1000), ChunkHeaderBytes("SBK1", 1000),
+                                     BankHeaderBytes(128, 69416, 0), Bytes(500)});
+    const Row rows[] = {
+        {"empty", {}, "not a PCG file: it does not begin with a KORG header"},
+        {"byte 5", Concat({FileHeaderBytes(0x68, 1), ChunkHeaderBytes("PCG1", 0)}), "not a PCG file: byte 5 of its KORG header is not zero"},
+        {"product", Concat({FileHeaderBytes(0x51), ChunkHeaderBytes("PCG1", 0)}),
+         "not a PCG file: product code 51 is neither Triton (50) nor Kronos (68)"},
+        {"no PCG1", FileHeaderBytes(), "not a PCG file: no PCG1 chunk follows its KORG header"},
+        {"nothing after PCG1", PcgFile({}), ""},
+        {"program chunk last", PcgFile({Chunk("PRG1", ProgramBank("PBK1", 0, "P"))}), ""},
+        {"GLB1 last", PcgFile({Chunk("GLB1", Bytes(3))}), ""},
+        {"record count", PcgFile({Chunk("PRG1", Chunk("PBK1", Concat({BankHeaderBytes(1, 4960, 0), Records(4960, "P")})))}),
+         "bank Int A (PBK1) is not a Kronos bank: 1 records of 4960 bytes, expected 128 of 4960"},
+        {"record size", PcgFile({Chunk("PRG1", Chunk("MBK1", Concat({BankHeaderBytes(128, 7810, 0x20007), Records(7810, "P")})))}),
+         "bank User AA (MBK1) is not a Kronos bank: 128 records of 7810 bytes, expected 128 of 4960"},
+        {"converted after a failure", PcgFile({Chunk("CMB1", CombiBankChunk(0, "C"))}), ""},
+        {"combination bank cut short", cutCombi, "bank User B (CBK1) is cut short"},
+        {"set list bank cut short", cutSetList, "set list bank (SBK1) is cut short"},
+    };
+    for (const Row& row : rows) {
+        Walk(row.file, false);
+        EXPECT_EQ(WalkFailure, row.failure) << row.what;
+    }
+}
+
 }  // namespace

@@ -27,6 +27,13 @@ bool SwitchPresent(const platform::CommandLine& commandLine, char letter) {
     return FindSwitch(commandLine, letter) != 0;
 }
 
+bool WordPresent(const platform::CommandLine& commandLine, std::string_view word) {
+    for (const std::string& arg : commandLine.args) {
+        if (arg == word) return true;
+    }
+    return false;
+}
+
 std::int32_t PositionalCount(const platform::CommandLine& commandLine) {
     std::int32_t count = 0;
     for (const std::string& arg : commandLine.args) {

@@ -18,6 +18,9 @@ bool IsSwitch(const platform::CommandLine& commandLine, const std::string& arg);
 // 1-based index of the first switch with this letter (case folded), 0 when there is none.
 std::int32_t FindSwitch(const platform::CommandLine& commandLine, char letter);
 bool SwitchPresent(const platform::CommandLine& commandLine, char letter);
+// True when an argument is exactly this word, such as "--help": the letter rule cannot tell
+// such switches apart, since the letter of every "--" word is '-'.
+bool WordPresent(const platform::CommandLine& commandLine, std::string_view word);
 std::int32_t PositionalCount(const platform::CommandLine& commandLine);
 // The n-th positional argument counted from 1; empty when there are fewer.
 std::string PositionalArg(const platform::CommandLine& commandLine, std::int32_t n);

@@ -69,8 +69,9 @@ void Write_bank_listing(const std::uint8_t* bank, ChunkType kind, const std::str
             WriteRecordBank(bank, kCombiRecordSize, "[Kronos Combi Bank %4s]", "COMBI   %4s %3.3d \"%24s\" %8.8x", name);
             break;
         case ChunkType::SLS1: WriteSetListBank(bank); break;
-        default: break;
+        default: return;
     }
+    if (BankListed) BankListed(bank, kind, name);
 }
 
 }  // namespace morvane

@@ -1,6 +1,7 @@
 #include "PCG_readINS/BankLoader.h"
 
 #include "PCG_readINS/Format.h"
+#include "PCG_readINS/ProcessState.h"
 #include "platform/Console.h"
 #include "platform/Errors.h"
 
@@ -42,6 +43,17 @@ std::string CombiBankName(std::uint32_t bankId) {
     return "Invalid Bank";
 }
 
+// Why a bank was not loaded: its header promises other records than a Kronos bank holds, or the
+// file ends inside them.
+std::string UnreadBankReason(const ChunkId& id, const std::string& bankName, const BankHeader& header,
+                             std::uint32_t destinationSize) {
+    const std::uint32_t recordSize = destinationSize / kRecordsPerBank;
+    const std::string bank = "bank " + bankName + " (" + IdText(id) + ")";
+    if (static_cast<std::uint64_t>(header.RecordCount) * header.RecordSize == destinationSize) return bank + " is cut short";
+    return Format("%s is not a Kronos bank: %d records of %d bytes, expected %d of %d",
+                  {bank, header.RecordCount, header.RecordSize, kRecordsPerBank, recordSize});
+}
+
 }  // namespace
 
 bool Read_bank(InputStream& stream, const ChunkHeader& S, std::string& bankName) {
@@ -57,6 +69,7 @@ bool Read_bank(InputStream& stream, const ChunkHeader& S, std::string& bankName)
     const bool loaded = Read_bank_data(stream, header, destination.buffer, destination.size);
     const std::string firstName(RecordName(destination.buffer));
     bankName = Bank_name(destination.kind, header.BankId);
+    if (!loaded) WalkFailure = UnreadBankReason(S.Id, bankName, header, destination.size);
     if (Verbose) {
         ConsoleLine("BankID: " + Hex_long(header.BankId) + " " + bankName + " NumProgs: " +
                     std::to_string(header.RecordCount) + " SizeOfProg: " + std::to_string(header.RecordSize) +

@@ -126,7 +126,10 @@ bool ParseSetListChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, std
             const std::uint32_t delivered = stream.Read(SetListBank, kSetListBankSize);
             if (Verbose) ConsoleLine(Format("Reading %s data: %d (0x%x) bytes", {"SBK1", kSetListBankSize, kSetListBankSize}));
             // A bank cut short would list stale set lists of an earlier bank or file.
-            if (delivered < kSetListBankSize) return ExitParse(false);
+            if (delivered < kSetListBankSize) {
+                WalkFailure = "set list bank (SBK1) is cut short";
+                return ExitParse(false);
+            }
             Write_bank_listing(SetListBank, type, "");
             continue;
         }
@@ -186,6 +189,13 @@ bool StepOverOtherChunk(InputStream& stream, ChunkHeader& H, std::int32_t L, std
     return ExitParse(ReadHeader(stream, H) == kHeaderSize);
 }
 
+// One of the three rejections of a file that is not a PCG file the walk can read.
+bool Reject(const char* message, std::string reason) {
+    ConsoleLine(message);
+    WalkFailure = "not a PCG file: " + std::move(reason);
+    return false;
+}
+
 }  // namespace
 
 bool Parse_chunk(InputStream& stream, ChunkHeader& H, ChunkType& type) {
@@ -200,15 +210,18 @@ bool Parse_chunk(InputStream& stream, ChunkHeader& H, ChunkType& type) {
 }
 
 bool Walk_chunks(InputStream& stream, bool TopLevelOnly) {
+    WalkFailure.clear();
     PcgFileHeader fileHeader{};
     const std::uint32_t headerBytes = stream.Read(&fileHeader, sizeof fileHeader);
-    if (headerBytes < sizeof fileHeader || fileHeader.Magic != ChunkIds::KORG || fileHeader.Zero != 0) {
-        ConsoleLine("PCG file does not have a valid KORG header.");
-        return false;
+    if (headerBytes < sizeof fileHeader || fileHeader.Magic != ChunkIds::KORG) {
+        return Reject("PCG file does not have a valid KORG header.", "it does not begin with a KORG header");
+    }
+    if (fileHeader.Zero != 0) {
+        return Reject("PCG file does not have a valid KORG header.", "byte 5 of its KORG header is not zero");
     }
     if (fileHeader.ProductCode != kProductTriton && fileHeader.ProductCode != kProductKronos) {
-        ConsoleLine("This PCG is not in Triton or Kronos format, so can't read it.");
-        return false;
+        return Reject("This PCG is not in Triton or Kronos format, so can't read it.",
+                      Format("product code %2.2x is neither Triton (50) nor Kronos (68)", {fileHeader.ProductCode}));
     }
 
     ChunkHeader H{};
@@ -218,8 +231,7 @@ bool Walk_chunks(InputStream& stream, bool TopLevelOnly) {
         ConsoleLine(Format("PCGChunk PCG1:   Name: %s  Size: %d (0x%x)", {IdText(H.Id), size, size}));
     }
     if (H.Id != ChunkIds::PCG1 || n < kHeaderSize) {
-        ConsoleLine("PCG file does not have a valid PCG header.");
-        return false;
+        return Reject("PCG file does not have a valid PCG header.", "no PCG1 chunk follows its KORG header");
     }
     if (Verbose) ConsoleLine(" Start 2nd level parsing...");
 

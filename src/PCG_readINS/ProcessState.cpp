@@ -6,5 +6,7 @@ std::string InputName;
 ChunkType CurrentChunkType = ChunkType::Unknown;
 OutputTextFile InsFile;
 OutputTextFile ListingFile;
+std::string WalkFailure;
+BankListedHook BankListed;
 
 }  // namespace morvane

@@ -6,6 +6,7 @@
 #include "CmdLin/CmdLin.h"
 #include "PCG_readINS/ConvertFile.h"
 #include "PCG_readINS/ProcessState.h"
+#include "app/Help.h"
 #include "pathnames/pathnames.h"
 #include "platform/Console.h"
 #include "platform/Errors.h"
@@ -20,43 +21,84 @@ std::string WithTrailingDelimiter(std::string text) {
     return text;
 }
 
-int RunSingleFile(const platform::CommandLine& commandLine, bool TopLevelOnly) {
+// The line on standard error for an error that ended a conversion. An error about no file in
+// particular (a range error in the walk) is about the input.
+void ReportError(const std::exception& error, const std::string& inputName) {
+    const auto* own = dynamic_cast<const Error*>(&error);
+    if (!own) {
+        ReportLine(inputName, std::string("Error: ") + error.what());
+        return;
+    }
+    ReportLine(own->Subject().empty() ? inputName : own->Subject(), std::string(own->Kind()) + ": " + own->Reason());
+}
+
+struct Options {
+    bool TopLevelOnly = false;
+};
+
+// One open input into its .ins and listing.
+void Convert(InputStream& stream, const Options& options, const std::string& OutputBase, const std::string& /*inputPath*/) {
+    ConvertFile(stream, options.TopLevelOnly, OutputBase);
+}
+
+// True when the walk converted the whole file; otherwise says why on standard error.
+bool Converted(const std::string& inputName) {
+    if (WalkFailure.empty()) return true;
+    ReportLine(inputName, WalkFailure);
+    return false;
+}
+
+int RunSingleFile(const platform::CommandLine& commandLine, const Options& options) {
     const std::string OutputBase = PositionalCount(commandLine) > 2 ? PositionalArg(commandLine, 2)
                                                                     : OutputBaseFor(InputName, InputName);
     try {
         const std::unique_ptr<InputStream> stream = OpenInputStream(InputName);
         ConsoleLine("Opened " + InputName + "  Size: " + std::to_string(stream->Size()));
-        ConvertFile(*stream, TopLevelOnly, OutputBase);
-    } catch (const std::exception&) {
+        Convert(*stream, options, OutputBase, InputName);
+    } catch (const std::exception& error) {
         ConsoleLine("Could not open " + InputName);
+        ReportError(error, InputName);
+        return 1;
     }
-    return 0;
+    return Converted(InputName) ? 0 : 1;
 }
 
-void ConvertMatches(bool TopLevelOnly) {
+struct PatternRun {
+    std::string MatchPath;  // the match being converted
+    bool matched = false;
+    bool allConverted = true;
+};
+
+// A file that is rejected or has a bank that cannot be read does not stop the run; an error does.
+void ConvertMatches(const Options& options, PatternRun& run) {
     const std::string directory = DirectoryOf(InputName);
     const auto search = platform::StartDirectorySearch(InputName);
     std::string entryName;
     while (search->Next(entryName)) {
         if (entryName == "." || entryName == "..") continue;
-        const std::string MatchPath = directory.empty() ? entryName : WithTrailingDelimiter(directory) + entryName;
-        const std::unique_ptr<InputStream> stream = OpenInputStream(MatchPath);
+        run.matched = true;
+        run.MatchPath = directory.empty() ? entryName : WithTrailingDelimiter(directory) + entryName;
+        const std::unique_ptr<InputStream> stream = OpenInputStream(run.MatchPath);
         ConsoleWrite("\r\n");
-        ConsoleLine("Opened \"" + MatchPath);
-        ConvertFile(*stream, TopLevelOnly, OutputBaseFor(InputName, entryName));
+        ConsoleLine("Opened \"" + run.MatchPath);
+        Convert(*stream, options, OutputBaseFor(InputName, entryName), run.MatchPath);
+        if (!Converted(run.MatchPath)) run.allConverted = false;
     }
 }
 
-int RunPattern(bool TopLevelOnly) {
+int RunPattern(const Options& options) {
+    PatternRun run;
     try {
-        ConvertMatches(TopLevelOnly);
-        return 0;
-    } catch (const Error& error) {
-        ConsoleErrorLine(std::string("MORVANE: ") + error.Kind() + ": " + error.what());
+        ConvertMatches(options, run);
     } catch (const std::exception& error) {
-        ConsoleErrorLine(std::string("MORVANE: Error: ") + error.what());
+        ReportError(error, run.MatchPath);
+        return 1;
     }
-    return 1;
+    if (!run.matched) {
+        ReportLine(InputName, "no file matches the pattern");
+        return 1;
+    }
+    return run.allConverted ? 0 : 1;
 }
 
 }  // namespace
@@ -68,13 +110,24 @@ std::string OutputBaseFor(const std::string& directorySource, const std::string&
 
 int RunMorvane(const platform::CommandLine& commandLine) {
     Verbose = SwitchPresent(commandLine, 'V');
-    const bool TopLevelOnly = SwitchPresent(commandLine, 'T');
+    Options options;
+    options.TopLevelOnly = SwitchPresent(commandLine, 'T');
+    if (WordPresent(commandLine, "--help") || SwitchPresent(commandLine, '?')) {
+        WriteHelp();
+        ConsoleFlush();
+        return 0;
+    }
+    if (WordPresent(commandLine, "--version")) {
+        ConsoleLine(std::string("MORVANE ") + kVersion);
+        ConsoleFlush();
+        return 0;
+    }
     if (PositionalCount(commandLine) < 1) {
         platform::ShowUsage(kUsageTitle, kUsageText);
         return 0;
     }
     InputName = PositionalArg(commandLine, 1);
-    const int exitCode = ContainsChar(InputName, '*') ? RunPattern(TopLevelOnly) : RunSingleFile(commandLine, TopLevelOnly);
+    const int exitCode = ContainsChar(InputName, '*') ? RunPattern(options) : RunSingleFile(commandLine, options);
     ConsoleFlush();
     return exitCode;
 }

@@ -7,11 +7,18 @@
 
 namespace morvane {
 
+#ifndef MORVANE_VERSION
+#error "the build defines MORVANE_VERSION"
+#endif
+// What --version prints after "MORVANE ", and what every extra output format names.
+constexpr const char* kVersion = MORVANE_VERSION;
+
 constexpr const char* kUsageTitle = "MORVANE Version 1.1 - Nov 2015";
 constexpr const char* kUsageText =
     "Usage: MORVANE <infilename.pcg> \r\n INS file is generated as \"infilename.ins\"\r\n/V : Verbose Mode - debugging";
 
-// Returns the exit code.
+// Returns the exit code: 0 when every input was converted (and for the usage, --help and
+// --version), 1 when one was not.
 int RunMorvane(const platform::CommandLine& commandLine);
 
 // The output base for an input: its directory part (with a trailing delimiter) and file name,

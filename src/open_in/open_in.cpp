@@ -91,8 +91,21 @@ bool OpenInputFile(TextInputFile& F, std::string& name, std::uint8_t /*mode*/) {
         }
     }
     if (OpenText(F, name)) return true;
-    ConsoleLine("ERROR -- File not found:  " + name);
+    ReportFileNotFound(name);
     return false;
+}
+
+void ReportFileNotFound(const std::string& name) { ConsoleLine("ERROR -- File not found:  " + name); }
+
+std::string FindTemplate(const std::string& name, std::vector<std::string>& searched) {
+    searched = {"the working directory"};
+    if (platform::OpenTextFileForReading(name)) return name;
+    for (const std::string& directory : platform::ProgramDataDirectories()) {
+        searched.push_back(directory);
+        const std::string path = directory + name;
+        if (platform::OpenTextFileForReading(path)) return path;
+    }
+    return {};
 }
 
 }  // namespace morvane

@@ -39,8 +39,15 @@ private:
 // Opens the named file as a text file for reading; false on a failure of any kind.
 bool OpenText(TextInputFile& F, const std::string& name);
 
+// Looks for a template in the working directory first (a user's own edited templates win), then
+// in the program's data directories. Returns the path to open it by, the name itself when it is
+// in the working directory, or empty when it is nowhere. searched receives the places looked in.
+std::string FindTemplate(const std::string& name, std::vector<std::string>& searched);
+
 // Mode 0, the only mode there is: an empty name is asked for on the console first. Writes
 // "ERROR -- File not found:  " and the name when the file cannot be opened, whatever the reason.
 bool OpenInputFile(TextInputFile& F, std::string& name, std::uint8_t mode);
+// The console line of a file that OpenInputFile cannot open.
+void ReportFileNotFound(const std::string& name);
 
 }  // namespace morvane

@@ -50,6 +50,12 @@ void ConsoleErrorLine(std::string_view text) {
     platform::WriteStandardError(line.data(), line.size());
 }
 
+void ReportLine(std::string_view subject, std::string_view text) {
+    std::string line = "morvane: ";
+    line.append(subject).append(": ").append(text);
+    ConsoleErrorLine(line);
+}
+
 ConsoleCapture::ConsoleCapture() : previous_(captureTarget) { captureTarget = &text_; }
 
 ConsoleCapture::~ConsoleCapture() { captureTarget = previous_; }

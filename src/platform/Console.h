@@ -14,6 +14,8 @@ void ConsoleLine(std::string_view text);
 void ConsoleFlush();
 // Flushes standard output first so that the two streams read in order.
 void ConsoleErrorLine(std::string_view text);
+// One line on standard error about a file: "morvane: <subject>: <text>" (why it failed, or a note).
+void ReportLine(std::string_view subject, std::string_view text);
 
 // Collects standard output instead of writing it, for as long as it lives.
 class ConsoleCapture {

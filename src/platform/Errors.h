@@ -9,11 +9,19 @@ namespace morvane {
 
 class Error : public std::runtime_error {
 public:
-    Error(const char* kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+    Error(const char* kind, const std::string& message) : std::runtime_error(message), kind_(kind), reason_(message) {}
+    // An error about one named file: the message is the name, a colon and the reason.
+    Error(const char* kind, const std::string& subject, const std::string& reason)
+        : std::runtime_error(subject + ": " + reason), kind_(kind), subject_(subject), reason_(reason) {}
     const char* Kind() const { return kind_; }
+    // The file the error is about; empty when it is about the input being converted.
+    const std::string& Subject() const { return subject_; }
+    const std::string& Reason() const { return reason_; }
 
 private:
     const char* kind_;
+    std::string subject_;
+    std::string reason_;
 };
 
 class RangeError : public Error {
@@ -29,6 +37,7 @@ public:
 class IoError : public Error {
 public:
     explicit IoError(const std::string& message) : Error("I/O error", message) {}
+    IoError(const std::string& subject, const std::string& reason) : Error("I/O error", subject, reason) {}
 };
 
 // Sizes and positions taken from a file are signed 32-bit quantities: anything outside that

@@ -64,6 +64,12 @@ public:
 };
 std::unique_ptr<DirectorySearch> StartDirectorySearch(const std::string& pattern);
 
+// Directories that may hold the program's own data files (the bundled templates), in the order
+// they are searched after the working directory: beside the executable, then, on Linux and
+// macOS, the installed layout's ../share/morvane. Each ends in its delimiter; a directory that
+// cannot be determined is left out.
+std::vector<std::string> ProgramDataDirectories();
+
 // A hint that a large buffer is better served by large pages: fewer page faults the first time
 // it is filled. Does nothing where the system has no such hint.
 void PreferLargePages(void* data, std::size_t size);

@@ -69,9 +69,24 @@ protected:
     }
     void TearDown() override { fs::remove_all(captureDir_); }
 
+    static std::string Executable() { return Env("MORVANE_EXE", MORVANE_DEFAULT_EXE); }
+
     // timeLimit: seconds after which the run is killed, for runs that once did not end.
     RunResult Morvane(const std::vector<std::string>& args, int timeLimit = 0) {
-        return Run(Env("MORVANE_RUNNER", ""), Env("MORVANE_EXE", MORVANE_DEFAULT_EXE), args, timeLimit);
+        return Run(Env("MORVANE_RUNNER", ""), Executable(), args, timeLimit);
+    }
+
+    // A copy of the executable under test in a folder of its own (outside the working
+    // directory), so that no template lies beside it unless the test puts one there.
+    std::string CopyOfExecutable(const std::string& subdirectory) {
+        const fs::path directory = captureDir_ / subdirectory;
+        fs::create_directories(directory);
+        const fs::path copy = directory / fs::path(Executable()).filename();
+        fs::copy_file(Executable(), copy, fs::copy_options::overwrite_existing);
+        return copy.string();
+    }
+    RunResult MorvaneFrom(const std::string& exe, const std::vector<std::string>& args) {
+        return Run(Env("MORVANE_RUNNER", ""), exe, args);
     }
 
     RunResult Run(const std::string& runner, const std::string& exe, const std::vector<std::string>& args,
@@ -107,6 +122,8 @@ Bytes SmallBank(const std::string& firstName) {
 }
 
 std::string Size(const Bytes& bytes) { return std::to_string(bytes.size()); }
+
+std::string BareName(const std::string& name) { return name.substr(0, name.rfind('.')); }
 
 // Line n of a console text counted from 0, or "<no line n>": a short output fails the check
 // instead of reading past the end.
@@ -144,6 +161,39 @@ std::string Section(const std::string& firstName) {
 
 std::string InsFor(const std::string& inputName, const std::string& firstName) {
     return Comment(inputName) + kHeader + Section(firstName) + kTrailer;
+}
+
+// Empties the working directory but for fresh templates.
+void ResetDirectory() {
+    for (const auto& entry : fs::directory_iterator(".")) fs::remove_all(entry.path());
+    WriteFile("Kronos_INS_header.ins", std::string(kHeader));
+    WriteFile("Kronos_INS_trailer.ins", std::string(kTrailer));
+}
+
+// A file's bytes and modification time. Taking it first sets the time to one long past, which any
+// write to the file would replace with the present.
+struct Snapshot {
+    std::string path;
+    std::string bytes;
+    timespec modified{};
+};
+
+Snapshot TakeSnapshot(const std::string& path) {
+    const timespec past[2] = {{946684800, 123456789}, {946684800, 123456789}};
+    EXPECT_EQ(::utimensat(AT_FDCWD, path.c_str(), past, 0), 0) << path;
+    Snapshot snapshot{path, ReadFile(path), {}};
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    snapshot.modified = info.st_mtim;
+    return snapshot;
+}
+
+void ExpectUnchanged(const Snapshot& snapshot, const std::string& what) {
+    EXPECT_EQ(ReadFile(snapshot.path), snapshot.bytes) << what << ": " << snapshot.path;
+    struct stat info {};
+    ASSERT_EQ(::stat(snapshot.path.c_str(), &info), 0) << what;
+    EXPECT_EQ(info.st_mtim.tv_sec, snapshot.modified.tv_sec) << what << ": " << snapshot.path;
+    EXPECT_EQ(info.st_mtim.tv_nsec, snapshot.modified.tv_nsec) << what << ": " << snapshot.path;
 }
 
 TEST_F(EndToEnd, UsageWithoutPositionalArguments) {
@@ -219,13 +269,19 @@ TEST_F(EndToEnd, InputInAnotherDirectoryWritesOutputsHere) {
     }
 }
 
+// The reason on standard error is the system's own; Windows words it its way.
 TEST_F(EndToEnd, InputsThatCannotBeOpened) {
     fs::create_directory("folder.pcg");
-    for (const char* name : {"missing.pcg", "folder.pcg", "what?.pcg"}) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"missing.pcg", "No such file or directory"}, {"folder.pcg", "Is a directory"}, {"what?.pcg", "No such file or directory"}};
+    for (const auto& [name, reason] : cases) {
         const RunResult run = Morvane({name});
-        EXPECT_EQ(run.exitCode, 0) << name;
+        EXPECT_EQ(run.exitCode, 1) << name;
         EXPECT_EQ(run.out, std::string("Could not open ") + name + "\r\n");
-        EXPECT_EQ(run.err, "");
+        const std::string lead = std::string("morvane: ") + name + ": I/O error: ";
+        EXPECT_EQ(run.err.substr(0, lead.size()), lead) << run.err;
+        EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
+        if (!WindowsTarget()) EXPECT_EQ(run.err, lead + reason + "\r\n");
     }
     EXPECT_FALSE(FileExists("missing.ins"));
     EXPECT_FALSE(FileExists("folder.ins"));
@@ -235,8 +291,9 @@ TEST_F(EndToEnd, InputNamedLikeItsOwnOutputIsNeverOverwritten) {
     const Bytes bank = SmallBank("Keep Me");
     WriteFile("x.ins", bank);
     const RunResult run = Morvane({"x.ins"});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "Opened x.ins  Size: " + Size(bank) + "\r\nCould not open x.ins\r\n");
+    EXPECT_EQ(run.err, "morvane: x.ins: I/O error: output would overwrite the input\r\n");
     EXPECT_EQ(ReadFile("x.ins"), std::string(bank.begin(), bank.end()));
     EXPECT_EQ(ReadFile("x_out.txt"), "");
 }
@@ -270,8 +327,9 @@ TEST_F(EndToEnd, ErrorDuringTheWalkInSingleFileMode) {
                                 Concat({ChunkHeaderBytes("WSQ1", 0x80000000u), Bytes(4)})});
     WriteFile("big.pcg", bank);
     const RunResult run = Morvane({"big.pcg"});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "Opened big.pcg  Size: " + Size(bank) + "\r\nWriting file big.ins\r\nCould not open big.pcg\r\n");
+    EXPECT_EQ(run.err, "morvane: big.pcg: Range error: chunk size -2147483648 is negative\r\n");
     EXPECT_EQ(ReadFile("big.ins"), InsFor("big.pcg", "Listed"));
     EXPECT_EQ(Lines(ReadFile("big_out.txt")).size(), 128u);
 }
@@ -306,12 +364,12 @@ TEST_F(EndToEnd, PatternModeCarriesBankBuffersFromOneFileToTheNext) {
 }
 
 TEST_F(EndToEnd, PatternThatMatchesNothing) {
-    const RunResult run = Morvane({"*.pcg"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out + run.err, "");
-    const RunResult elsewhere = Morvane({"no-such-dir/*.pcg"});
-    EXPECT_EQ(elsewhere.exitCode, 0);
-    EXPECT_EQ(elsewhere.out + elsewhere.err, "");
+    for (const char* pattern : {"*.pcg", "no-such-dir/*.pcg"}) {
+        const RunResult run = Morvane({pattern});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, std::string("morvane: ") + pattern + ": no file matches the pattern\r\n");
+    }
 }
 
 TEST_F(EndToEnd, MatchingSubdirectoryEndsThePatternRun) {
@@ -326,33 +384,120 @@ TEST_F(EndToEnd, MatchingSubdirectoryEndsThePatternRun) {
     EXPECT_TRUE(FileExists("a.ins"));
     EXPECT_FALSE(FileExists("c.ins"));
     ASSERT_EQ(Lines(run.err).size(), 1u);
-    EXPECT_EQ(run.err.substr(0, 20), "MORVANE: I/O error: ");
-    EXPECT_NE(run.err.find("b.pcg"), std::string::npos);
+    const std::string lead = "morvane: banks" + delimiter + "b.pcg: I/O error: ";
+    EXPECT_EQ(run.err.substr(0, lead.size()), lead) << run.err;
     EXPECT_EQ(run.err.substr(run.err.size() - 2), "\r\n");
 }
 
-TEST_F(EndToEnd, MissingHeaderTemplateEndsTheProcess) {
-    WriteFile("bank.pcg", SmallBank("P"));
-    fs::remove("Kronos_INS_header.ins");
-    const RunResult run = Morvane({"bank.pcg"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, "Opened bank.pcg  Size: " + Size(SmallBank("P")) +
-                           "\r\nWriting file bank.ins\r\n"
-                           "ERROR -- File not found:  Kronos_INS_header.ins\r\n"
-                           "Error - file \"Kronos_INS_header.ins\" not found\r\n");
+// Both templates are looked for before any output is created: a missing one leaves the outputs
+// of an earlier run as they were, and a pattern run stops at its first match.
+TEST_F(EndToEnd, MissingTemplateStopsBeforeAnyOutputIsTouched) {
+    const std::string bare = CopyOfExecutable("bare");
+    const Bytes bank = SmallBank("P");
+    for (const char* missing : {"Kronos_INS_header.ins", "Kronos_INS_trailer.ins"}) {
+        for (const bool pattern : {false, true}) {
+            const std::string what = std::string(missing) + (pattern ? ", pattern" : "");
+            ResetDirectory();
+            WriteFile("a.pcg", bank);
+            WriteFile("b.pcg", bank);
+            WriteFile("a.ins", std::string("earlier .ins"));
+            WriteFile("a_out.txt", std::string("earlier listing"));
+            fs::remove(missing);
+            const Snapshot input = TakeSnapshot("a.pcg");
+            const RunResult run = MorvaneFrom(bare, {pattern ? "*.pcg" : "a.pcg"});
+            EXPECT_EQ(run.exitCode, 1) << what;
+            const std::string opened = pattern ? "\r\nOpened \"a.pcg\r\n" : "Opened a.pcg  Size: " + Size(bank) + "\r\n";
+            EXPECT_EQ(run.out, opened + "ERROR -- File not found:  " + missing + "\r\nError - file \"" + missing + "\" not found\r\n")
+                << what;
+            const std::string lead = std::string("morvane: ") + missing + ": template missing; looked in the working directory";
+            EXPECT_EQ(run.err.substr(0, lead.size()), lead) << what << ": " << run.err;
+            EXPECT_EQ(Lines(run.err).size(), 1u) << what;
+            EXPECT_EQ(ReadFile("a.ins"), "earlier .ins") << what;
+            EXPECT_EQ(ReadFile("a_out.txt"), "earlier listing") << what;
+            EXPECT_FALSE(FileExists("b.ins")) << what;
+            ExpectUnchanged(input, what);
+        }
+    }
 }
 
-TEST_F(EndToEnd, MissingTrailerTemplateEndsTheProcessAfterTheWalk) {
-    WriteFile("a.pcg", SmallBank("P"));
-    WriteFile("b.pcg", SmallBank("Q"));
+// A file that is not converted is one line on standard error and exit status 1; in pattern mode
+// the next matches are still converted.
+TEST_F(EndToEnd, ExitStatusSaysWhetherEveryFileWasConverted) {
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        const char* failure;  // empty: converted
+    };
+    const Case cases[] = {
+        {"a-good.pcg", SmallBank("P"), ""},
+        {"b-glb.pcg", PcgFile({Chunk("PRG1", BankChunk("PBK1", 0, 4960, Records(4960, "P"))), Chunk("GLB1", Bytes(3))}), ""},
+        {"c-junk.pcg", Text("not a bank file"), "not a PCG file: it does not begin with a KORG header"},
+        {"d-bad.pcg", PcgFile({Chunk("PRG1", Chunk("PBK1", Concat({BankHeaderBytes(1, 4960, 0), Records(4960, "P")})))}),
+         "bank Int A (PBK1) is not a Kronos bank: 1 records of 4960 bytes, expected 128 of 4960"},
+        {"e-cut.pcg", Concat({PcgFile({}), ChunkHeaderBytes("PRG1", 700000), ChunkHeaderBytes("PBK1", 700000), BankHeaderBytes(128, 4960, 0)}),
+         "bank Int A (PBK1) is cut short"},
+    };
+    std::string failures;
+    for (const Case& c : cases) {
+        WriteFile(c.name, c.bytes);
+        const RunResult run = Morvane({c.name});
+        const std::string failure = *c.failure ? std::string("morvane: ") + c.name + ": " + c.failure + "\r\n" : "";
+        EXPECT_EQ(run.exitCode, *c.failure ? 1 : 0) << c.name;
+        EXPECT_EQ(run.err, failure) << c.name;
+        failures += failure;
+        fs::remove(BareName(c.name) + ".ins");
+    }
+    const RunResult pattern = Morvane({"*.pcg"});
+    EXPECT_EQ(pattern.exitCode, 1);
+    EXPECT_EQ(pattern.err, failures);
+    for (const Case& c : cases) EXPECT_TRUE(FileExists(BareName(c.name) + ".ins")) << c.name;
+}
+
+// Each template on its own: the working directory first, then beside the executable, then the
+// installed layout's ../share/morvane.
+TEST_F(EndToEnd, TemplatesAreFoundBesideTheProgramUnlessTheWorkingDirectoryHasOne) {
+    const fs::path program = fs::path(CopyOfExecutable("program")).parent_path();
+    WriteFile((program / "Kronos_INS_header.ins").string(), std::string("; beside\r\n"));
+    WriteFile((program / "Kronos_INS_trailer.ins").string(), std::string("; trailer beside\r\n"));
+    const std::string exe = (program / fs::path(Executable()).filename()).string();
+    fs::remove("Kronos_INS_header.ins");
     fs::remove("Kronos_INS_trailer.ins");
-    const RunResult run = Morvane({"*.pcg"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, "\r\nOpened \"a.pcg\r\nWriting file a.ins\r\n"
-                       "ERROR -- File not found:  Kronos_INS_trailer.ins\r\n"
-                       "Error - file \"Kronos_INS_trailer.ins\" not found\r\n");
-    EXPECT_EQ(Lines(ReadFile("a_out.txt")).size(), 128u);
-    EXPECT_FALSE(FileExists("b.ins"));
+    WriteFile("bank.pcg", SmallBank("Found"));
+    const std::string section = Section("Found");
+
+    EXPECT_EQ(MorvaneFrom(exe, {"bank.pcg"}).exitCode, 0);
+    EXPECT_EQ(ReadFile("bank.ins"), Comment("bank.pcg") + "; beside\r\n" + section + "; trailer beside\r\n");
+    WriteFile("Kronos_INS_header.ins", std::string("; mine\r\n"));
+    EXPECT_EQ(MorvaneFrom(exe, {"bank.pcg"}).exitCode, 0);
+    EXPECT_EQ(ReadFile("bank.ins"), Comment("bank.pcg") + "; mine\r\n" + section + "; trailer beside\r\n");
+    if (WindowsTarget()) return;
+
+    const fs::path root = captureDir_ / "root";
+    fs::create_directories(root / "bin");
+    fs::create_directories(root / "share" / "morvane");
+    fs::copy_file(exe, root / "bin" / "morvane");
+    WriteFile((root / "share" / "morvane" / "Kronos_INS_trailer.ins").string(), std::string("; trailer installed\r\n"));
+    EXPECT_EQ(MorvaneFrom((root / "bin" / "morvane").string(), {"bank.pcg"}).exitCode, 0);
+    EXPECT_EQ(ReadFile("bank.ins"), Comment("bank.pcg") + "; mine\r\n" + section + "; trailer installed\r\n");
+}
+
+TEST_F(EndToEnd, HelpAndVersion) {
+    WriteFile("bank.pcg", SmallBank("P"));
+    const std::string help = Morvane({"--help"}).out;
+    EXPECT_EQ(help.substr(0, 8 + std::string(MORVANE_VERSION).size()), "MORVANE " MORVANE_VERSION);
+    for (const char* needed : {"/V ", "/T ", "Exit status", "Kronos_INS_header.ins", "Examples"})
+        EXPECT_NE(help.find(needed), std::string::npos) << needed;
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"-?"}, {"/?", "bank.pcg"}, {"bank.pcg", "--help", "/V"}}) {
+        const RunResult run = Morvane(args);
+        EXPECT_EQ(run.exitCode, 0) << args[0];
+        EXPECT_EQ(run.out, help) << args[0];
+        EXPECT_EQ(run.err, "") << args[0];
+    }
+    EXPECT_FALSE(FileExists("bank.ins"));
+    const RunResult version = Morvane({"--version", "bank.pcg"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "MORVANE " MORVANE_VERSION "\r\n");
+    EXPECT_FALSE(FileExists("bank.ins"));
 }
 
 TEST_F(EndToEnd, NameWithBlanksIsOneArgument) {
@@ -393,7 +538,7 @@ TEST_F(EndToEnd, SizeBeyond32BitsIsShownWhole) {
     const std::int64_t size = (std::int64_t{1} << 32) + 16;
     ASSERT_EQ(::truncate("huge.pcg", size), 0);
     const RunResult run = Morvane({"huge.pcg"});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "Opened huge.pcg  Size: 4294967312\r\nWriting file huge.ins\r\n"
                        "PCG file does not have a valid KORG header.\r\n");
     EXPECT_EQ(ReadFile("huge.ins"), Comment("huge.pcg") + kHeader + kTrailer);
@@ -592,39 +737,6 @@ TEST_F(EndToEnd, OutputsAreCompleteAfterASuccessfulRun) {
     ExpectCompleteSample(pattern, "sample", "pattern");
 }
 
-// Empties the working directory but for fresh templates.
-void ResetDirectory() {
-    for (const auto& entry : fs::directory_iterator(".")) fs::remove_all(entry.path());
-    WriteFile("Kronos_INS_header.ins", std::string(kHeader));
-    WriteFile("Kronos_INS_trailer.ins", std::string(kTrailer));
-}
-
-// A file's bytes and modification time. Taking it first sets the time to one long past, which any
-// write to the file would replace with the present.
-struct Snapshot {
-    std::string path;
-    std::string bytes;
-    timespec modified{};
-};
-
-Snapshot TakeSnapshot(const std::string& path) {
-    const timespec past[2] = {{946684800, 123456789}, {946684800, 123456789}};
-    EXPECT_EQ(::utimensat(AT_FDCWD, path.c_str(), past, 0), 0) << path;
-    Snapshot snapshot{path, ReadFile(path), {}};
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    snapshot.modified = info.st_mtim;
-    return snapshot;
-}
-
-void ExpectUnchanged(const Snapshot& snapshot, const std::string& what) {
-    EXPECT_EQ(ReadFile(snapshot.path), snapshot.bytes) << what << ": " << snapshot.path;
-    struct stat info {};
-    ASSERT_EQ(::stat(snapshot.path.c_str(), &info), 0) << what;
-    EXPECT_EQ(info.st_mtim.tv_sec, snapshot.modified.tv_sec) << what << ": " << snapshot.path;
-    EXPECT_EQ(info.st_mtim.tv_nsec, snapshot.modified.tv_nsec) << what << ": " << snapshot.path;
-}
-
 TEST_F(EndToEnd, InputIsNeverChangedWhateverTheRunDoes) {
     const bool haveDevFull = FileExists("/dev/full");
     const Bytes bank = SmallBank("Kept");
@@ -650,22 +762,22 @@ TEST_F(EndToEnd, InputIsNeverChangedWhateverTheRunDoes) {
     const Case cases[] = {
         {"converted", false, write("bank.pcg", bank), {"bank.pcg"}, {"bank.pcg"}, 0, "Writing file bank.ins"},
         {"traced, top level only", false, write("bank.pcg", bank), {"/V", "bank.pcg", "-T"}, {"bank.pcg"}, 0, " File contains no more programs."},
-        {"rejected", false, write("junk.pcg", Text("not a bank file")), {"junk.pcg"}, {"junk.pcg"}, 0, "PCG file does not have a valid KORG header."},
-        {"stopped by a bank size mismatch", false, write("bad.pcg", mismatch), {"bad.pcg"}, {"bad.pcg"}, 0,
+        {"rejected", false, write("junk.pcg", Text("not a bank file")), {"junk.pcg"}, {"junk.pcg"}, 1, "PCG file does not have a valid KORG header."},
+        {"stopped by a bank size mismatch", false, write("bad.pcg", mismatch), {"bad.pcg"}, {"bad.pcg"}, 1,
          "Error: bank header data size (4960 * 1 = 4960) doesn't match size of dest array (634880)"},
-        {"ended by an error during the walk", false, write("big.pcg", rangeError), {"big.pcg"}, {"big.pcg"}, 0, "Could not open big.pcg"},
-        {"named like its own .ins", false, write("x.ins", bank), {"x.ins"}, {"x.ins"}, 0, "Could not open x.ins"},
-        {"named like its own listing", false, write("y_out.txt", bank), {"y_out.txt", "y", "third"}, {"y_out.txt"}, 0, "Could not open y_out.txt"},
-        {"the .ins a hard link to it", true, withLink("hard.ins", false), {"bank.pcg", "hard.x", "third"}, {"bank.pcg"}, 0, "Could not open bank.pcg"},
-        {"the .ins a symbolic link to it", true, withLink("soft.ins", true), {"bank.pcg", "soft.x", "third"}, {"bank.pcg"}, 0, "Could not open bank.pcg"},
-        {"the listing a hard link to it", true, withLink("hard_out.txt", false), {"bank.pcg", "hard", "third"}, {"bank.pcg"}, 0, "Could not open bank.pcg"},
-        {"the listing a symbolic link to it", true, withLink("soft_out.txt", true), {"bank.pcg", "soft", "third"}, {"bank.pcg"}, 0, "Could not open bank.pcg"},
+        {"ended by an error during the walk", false, write("big.pcg", rangeError), {"big.pcg"}, {"big.pcg"}, 1, "Could not open big.pcg"},
+        {"named like its own .ins", false, write("x.ins", bank), {"x.ins"}, {"x.ins"}, 1, "Could not open x.ins"},
+        {"named like its own listing", false, write("y_out.txt", bank), {"y_out.txt", "y", "third"}, {"y_out.txt"}, 1, "Could not open y_out.txt"},
+        {"the .ins a hard link to it", true, withLink("hard.ins", false), {"bank.pcg", "hard.x", "third"}, {"bank.pcg"}, 1, "Could not open bank.pcg"},
+        {"the .ins a symbolic link to it", true, withLink("soft.ins", true), {"bank.pcg", "soft.x", "third"}, {"bank.pcg"}, 1, "Could not open bank.pcg"},
+        {"the listing a hard link to it", true, withLink("hard_out.txt", false), {"bank.pcg", "hard", "third"}, {"bank.pcg"}, 1, "Could not open bank.pcg"},
+        {"the listing a symbolic link to it", true, withLink("soft_out.txt", true), {"bank.pcg", "soft", "third"}, {"bank.pcg"}, 1, "Could not open bank.pcg"},
         {"opened through a symbolic link named like its .ins", true,
          [bank] {
              WriteFile("real.pcg", bank);
              fs::create_symlink("real.pcg", "a.ins");
          },
-         {"a.ins"}, {"real.pcg"}, 0, "Could not open a.ins"},
+         {"a.ins"}, {"real.pcg"}, 1, "Could not open a.ins"},
         {"a pattern match named like its own .ins", false,
          [bank] {
              WriteFile("p.ins", bank);
@@ -677,13 +789,7 @@ TEST_F(EndToEnd, InputIsNeverChangedWhateverTheRunDoes) {
              WriteFile("bank.pcg", bank);
              fs::create_symlink("/dev/full", "bank_out.txt");
          },
-         {"bank.pcg"}, {"bank.pcg"}, 0, "Could not open bank.pcg"},
-        {"a missing trailer template", false,
-         [bank] {
-             WriteFile("bank.pcg", bank);
-             fs::remove("Kronos_INS_trailer.ins");
-         },
-         {"bank.pcg"}, {"bank.pcg"}, 1, "Error - file \"Kronos_INS_trailer.ins\" not found"},
+         {"bank.pcg"}, {"bank.pcg"}, 1, "Could not open bank.pcg"},
     };
     for (const Case& c : cases) {
         if (c.posixOnly && (WindowsTarget() || !haveDevFull)) continue;
@@ -720,17 +826,13 @@ TEST_F(EndToEnd, FailedWriteIsReportedNotTakenForSuccess) {
         fs::create_symlink("/dev/full", c.fullOutput);
         const std::string inputName = c.pattern ? "*.pcg" : "bank.pcg";
         const RunResult run = Morvane({inputName});
+        // The report names the file, the kind of error and the system's reason.
+        EXPECT_EQ(run.exitCode, 1) << c.what;
+        EXPECT_EQ(run.err, std::string("morvane: ") + c.fullOutput + ": I/O error: No space left on device\r\n") << c.what;
         if (c.pattern) {
-            // The report names the kind of error and carries its message, which names the file.
-            EXPECT_EQ(run.exitCode, 1) << c.what;
             EXPECT_EQ(run.out, "\r\nOpened \"bank.pcg\r\nWriting file bank.ins\r\n") << c.what;
-            EXPECT_EQ(Lines(run.err).size(), 1u) << c.what;
-            EXPECT_EQ(run.err.substr(0, 20), "MORVANE: I/O error: ") << c.what;
-            EXPECT_NE(run.err.find(c.fullOutput), std::string::npos) << c.what << ": " << run.err;
         } else {
-            EXPECT_EQ(run.exitCode, 0) << c.what;
             EXPECT_EQ(LastLine(run.out), "Could not open bank.pcg") << c.what;
-            EXPECT_EQ(run.err, "") << c.what;
         }
         // The other file is still written whole: the clean-up runs every step.
         if (std::string(c.fullOutput) == "bank.ins") {

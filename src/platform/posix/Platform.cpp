@@ -8,6 +8,9 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
+#ifdef __APPLE__
+#include <mach-o/dyld.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -35,7 +38,6 @@ std::set<FileIdentity>& OpenInputs() {
     return inputs;
 }
 
-std::string Describe(const std::string& name, int error) { return name + ": " + std::strerror(error); }
 
 void WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -106,8 +108,8 @@ public:
         while (size > 0) {
             const ssize_t written = ::write(fd_, data, size);
             if (written < 0 && errno == EINTR) continue;
-            if (written < 0) throw IoError(Describe(name_, errno));
-            if (written == 0) throw IoError(name_ + ": nothing written");
+            if (written < 0) throw IoError(name_, std::strerror(errno));
+            if (written == 0) throw IoError(name_, "nothing written");
             data += written;
             size -= static_cast<std::size_t>(written);
         }
@@ -115,7 +117,7 @@ public:
     void Close() override {
         const int fd = fd_;
         fd_ = -1;
-        if (::close(fd) != 0 && errno != EINTR) throw IoError(Describe(name_, errno));
+        if (::close(fd) != 0 && errno != EINTR) throw IoError(name_, std::strerror(errno));
     }
 
 private:
@@ -175,11 +177,13 @@ bool ReadStandardInputLine(std::string& line) {
 std::unique_ptr<RawInputFile> OpenInputFileUnshared(const std::string& name) {
     struct stat info {};
     const int fd = OpenRegularFile(name, info);
-    if (fd < 0) throw IoError(Describe(name, errno));
+    // OpenRegularFile's EINVAL stands for a FIFO, device or socket.
+    if (fd < 0) throw IoError(name, errno == EINVAL ? "not a regular file" : std::strerror(errno));
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
-        throw IoError(Describe(name, error));
+        // flock's own words ("Resource temporarily unavailable") would not tell a user what is wrong.
+        throw IoError(name, error == EWOULDBLOCK ? "locked by another program" : std::strerror(error));
     }
     const FileIdentity identity{info.st_dev, info.st_ino};
     const bool registered = OpenInputs().insert(identity).second;
@@ -194,10 +198,10 @@ std::unique_ptr<RawInputFile> OpenTextFileForReading(const std::string& name) {
 }
 
 std::unique_ptr<OutputFile> CreateOutputFile(const std::string& name) {
-    if (IsOpenInput(name)) throw IoError(name + ": the file is open as the input");
+    if (IsOpenInput(name)) throw IoError(name, "output would overwrite the input");
     // Non-blocking so that a FIFO without a reader fails instead of hanging the run.
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0) throw IoError(Describe(name, errno));
+    if (fd < 0) throw IoError(name, std::strerror(errno));
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return std::make_unique<PosixOutputFile>(fd, name);
@@ -216,6 +220,35 @@ std::unique_ptr<DirectorySearch> StartDirectorySearch(const std::string& pattern
     }
     std::sort(names.begin(), names.end());
     return std::make_unique<PosixDirectorySearch>(std::move(names));
+}
+
+namespace {
+
+std::string ExecutablePath() {
+#ifdef __APPLE__
+    std::uint32_t size = 0;
+    _NSGetExecutablePath(nullptr, &size);
+    std::string path(size, '\0');
+    if (_NSGetExecutablePath(path.data(), &size) != 0) return {};
+    path.resize(std::strlen(path.c_str()));
+    return path;
+#else
+    std::string path(4096, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) return {};
+    path.resize(static_cast<std::size_t>(length));
+    return path;
+#endif
+}
+
+}  // namespace
+
+std::vector<std::string> ProgramDataDirectories() {
+    const std::string executable = ExecutablePath();
+    const std::size_t slash = executable.rfind('/');
+    if (slash == std::string::npos) return {};
+    const std::string directory = executable.substr(0, slash + 1);
+    return {directory, directory + "../share/morvane/"};
 }
 
 void PreferLargePages(void* data, std::size_t size) {

@@ -12,6 +12,8 @@
 #include "platform/Platform.h"
 
 #include <algorithm>
+#include <cctype>
+#include <set>
 #include <utility>
 
 #include "platform/Errors.h"
@@ -44,8 +46,6 @@ std::string ErrorText(DWORD error) {
     return message;
 }
 
-std::string Describe(const std::string& name, DWORD error) { return name + ": " + ErrorText(error); }
-
 void WriteAll(DWORD which, const char* data, std::size_t size) {
     const HANDLE handle = ::GetStdHandle(which);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
@@ -58,10 +58,32 @@ void WriteAll(DWORD which, const char* data, std::size_t size) {
     }
 }
 
+// The full path of a file, folded to upper case as the file system compares names; empty when
+// the system cannot say.
+std::string FoldedFullPath(const std::string& name) {
+    char path[MAX_PATH * 4];
+    const DWORD length = ::GetFullPathNameA(name.c_str(), sizeof path, path, nullptr);
+    if (length == 0 || length >= sizeof path) return {};
+    std::string folded(path, length);
+    for (char& c : folded) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+// Inputs open without sharing, by folded full path: an output that cannot be created because
+// of one of them is told apart from a file another program holds.
+std::set<std::string>& OpenInputs() {
+    static std::set<std::string> inputs;
+    return inputs;
+}
+
 class Win32InputFile : public RawInputFile {
 public:
-    Win32InputFile(HANDLE handle, std::int64_t size) : handle_(handle), size_(size) {}
-    ~Win32InputFile() override { ::CloseHandle(handle_); }
+    Win32InputFile(HANDLE handle, std::int64_t size, std::string registeredPath = {})
+        : handle_(handle), size_(size), registeredPath_(std::move(registeredPath)) {}
+    ~Win32InputFile() override {
+        if (!registeredPath_.empty()) OpenInputs().erase(registeredPath_);
+        ::CloseHandle(handle_);
+    }
     Win32InputFile(const Win32InputFile&) = delete;
     Win32InputFile& operator=(const Win32InputFile&) = delete;
 
@@ -89,10 +111,12 @@ private:
 
     HANDLE handle_;
     std::int64_t size_;
+    std::string registeredPath_;
 };
 
 // Opens a disk file for reading with the given sharing. Returns the error code, NO_ERROR when
-// the file is open.
+// the file is open. An input held without sharing is registered under its full path while it
+// is open.
 DWORD OpenForReading(const std::string& name, DWORD share, std::unique_ptr<RawInputFile>& file) {
     const HANDLE handle =
         ::CreateFileA(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -113,7 +137,12 @@ DWORD OpenForReading(const std::string& name, DWORD share, std::unique_ptr<RawIn
         }
     }
     const auto size = static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
-    file = std::make_unique<Win32InputFile>(handle, size);
+    std::string registeredPath;
+    if (share == 0) {
+        registeredPath = FoldedFullPath(name);
+        if (!registeredPath.empty() && !OpenInputs().insert(registeredPath).second) registeredPath.clear();
+    }
+    file = std::make_unique<Win32InputFile>(handle, size, std::move(registeredPath));
     return NO_ERROR;
 }
 
@@ -130,8 +159,8 @@ public:
         while (size > 0) {
             DWORD written = 0;
             if (!::WriteFile(handle_, data, TransferSize(size), &written, nullptr))
-                throw IoError(Describe(name_, ::GetLastError()));
-            if (written == 0) throw IoError(name_ + ": nothing written");
+                throw IoError(name_, ErrorText(::GetLastError()));
+            if (written == 0) throw IoError(name_, "nothing written");
             data += written;
             size -= written;
         }
@@ -139,7 +168,7 @@ public:
     void Close() override {
         const HANDLE handle = handle_;
         handle_ = INVALID_HANDLE_VALUE;
-        if (!::CloseHandle(handle)) throw IoError(Describe(name_, ::GetLastError()));
+        if (!::CloseHandle(handle)) throw IoError(name_, ErrorText(::GetLastError()));
     }
 
 private:
@@ -209,7 +238,7 @@ bool ReadStandardInputLine(std::string& line) {
 std::unique_ptr<RawInputFile> OpenInputFileUnshared(const std::string& name) {
     std::unique_ptr<RawInputFile> file;
     const DWORD error = OpenForReading(name, 0, file);
-    if (error != NO_ERROR) throw IoError(Describe(name, error));
+    if (error != NO_ERROR) throw IoError(name, ErrorText(error));
     return file;
 }
 
@@ -223,12 +252,27 @@ std::unique_ptr<RawInputFile> OpenTextFileForReading(const std::string& name) {
 std::unique_ptr<OutputFile> CreateOutputFile(const std::string& name) {
     const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) throw IoError(Describe(name, ::GetLastError()));
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_SHARING_VIOLATION && OpenInputs().count(FoldedFullPath(name)) > 0)
+            throw IoError(name, "output would overwrite the input");
+        throw IoError(name, ErrorText(error));
+    }
     return std::make_unique<Win32OutputFile>(handle, name);
 }
 
 std::unique_ptr<DirectorySearch> StartDirectorySearch(const std::string& pattern) {
     return std::make_unique<Win32DirectorySearch>(pattern);
+}
+
+std::vector<std::string> ProgramDataDirectories() {
+    char path[MAX_PATH * 4];
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
+    if (length == 0 || length >= sizeof path) return {};
+    const std::string executable(path, length);
+    const std::size_t delimiter = executable.find_last_of("\\/:");
+    if (delimiter == std::string::npos) return {};
+    return {executable.substr(0, delimiter + 1)};
 }
 
 // Large pages on Windows need a privilege users do not have; the buffers stay as they are.

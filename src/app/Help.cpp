@@ -1,0 +1,53 @@
+#include "app/Help.h"
+
+#include "app/Driver.h"
+#include "platform/Console.h"
+
+namespace morvane {
+
+namespace {
+
+const char* const kHelp[] = {
+    "",
+    "MORVANE reads a Korg Kronos or Triton PCG bank file and writes, in the current folder:",
+    "  <name>.ins       an instrument definition file: the names of every program and",
+    "                   combination bank, for Cakewalk/SONAR and other sequencers that read it",
+    "  <name>_out.txt   a checksum listing of every program, combination, set list and slot",
+    "",
+    "Usage:",
+    "  morvane [switches] <bank.pcg>",
+    "  morvane [switches] <bank.pcg> <ignored> <output base>",
+    "  morvane [switches] \"<pattern with *>\"      every matching file, each on its own",
+    "",
+    "Switches start with / or - and only their first letter counts (/V, -v and -verbose agree):",
+    "  /V   verbose: trace the walk through the file's chunks on the console",
+    "  /T   top level only: step over every chunk, so no bank is listed",
+    "  --help, -?, /?   this help           --version   the version",
+    "",
+    "Outputs are named after the input without its extension (my.bank.pcg gives my.bank.ins)",
+    "and written to the current folder, whatever folder the input is in. Existing outputs are",
+    "overwritten; the input itself never is.",
+    "",
+    "Templates: every .ins file is Kronos_INS_header.ins, the bank sections, then",
+    "Kronos_INS_trailer.ins. Each is looked for in the current folder first (your own edited",
+    "copy wins), then in the folder that holds morvane, then (Linux, macOS) in",
+    "../share/morvane beside that folder.",
+    "",
+    "Exit status: 0 when every file was converted; 1 when a file could not be opened, is not",
+    "a PCG file, has a bank that cannot be read, a template is missing or a pattern matches",
+    "nothing. The reason is on standard error, one line per failure.",
+    "",
+    "Examples:",
+    "  morvane MyBank.pcg",
+    "  morvane /V \"Live Sets.pcg\"",
+    "  morvane \"banks/*.pcg\"",
+};
+
+}  // namespace
+
+void WriteHelp() {
+    ConsoleLine(std::string("MORVANE ") + kVersion + " - Korg Kronos/Triton PCG bank file converter");
+    for (const char* line : kHelp) ConsoleLine(line);
+}
+
+}  // namespace morvane
