@@ -31,9 +31,9 @@ definition file (<name>.ins) that lets a MIDI sequencer show the program and
 combination names, and a checksum listing (<name>_out.txt) of every program,
 combination and set list, so that two bank files can be compared line by line.
 
-Copy Kronos_INS_header.ins and Kronos_INS_trailer.ins into the folder you run
-MORVANE in: it reads them from the current folder and stops (exit code 1)
-without them. Both outputs are written to the current folder too.
+Kronos_INS_header.ins and Kronos_INS_trailer.ins, beside morvane.exe, are the
+header and trailer of every .ins file. An edited copy in the folder you run
+MORVANE in wins over them. Both outputs are written to the current folder.
 
   morvane bank.pcg               writes bank.ins and bank_out.txt
   morvane /V bank.pcg            the same, with a trace of the file's chunks
@@ -44,7 +44,9 @@ without them. Both outputs are written to the current folder too.
                                  base (out.ins and out_out.txt)
 
 Switches start with / or - (-v works as well as /V). Without a file name
-MORVANE shows its usage in a message box.
+MORVANE shows its usage in a message box; morvane --help shows the full help.
+The exit status is 0 when every file was converted and 1 when one was not;
+the reason is on standard error.
 TEXT
 
 cd build/dist

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds MORVANE and runs every test: a Release build, a Debug build with AddressSanitizer and
 # UndefinedBehaviorSanitizer, the Windows build (MinGW-w64) under Wine, and a short fuzz run of
-# the walk on the generated seeds (libFuzzer under clang, with both sanitizers).
-# Usage: tools/test.sh [release|sanitize|windows|fuzz|afl]...
-#   default: release sanitize windows fuzz
+# the walk on the generated seeds (libFuzzer under clang, with both sanitizers); the Debian and
+# tar.gz packages are checked after the Release build.
+# Usage: tools/test.sh [release|package|sanitize|windows|fuzz|afl]...
+#   default: release package sanitize windows fuzz
 #   fuzz: FUZZ_SECONDS (default 60) of libFuzzer; afl: the same target under AFL++ (not default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-stages=("${@:-release sanitize windows fuzz}")
+stages=("${@:-release package sanitize windows fuzz}")
 # shellcheck disable=SC2206
 stages=(${stages[*]})
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -111,6 +112,60 @@ run_windows() (
   check_windows_package "$wine"
 )
 
+# Unpacked with dpkg-deb rather than installed: the packaged morvane, run from a folder without
+# templates, must find the ones it carries in share/morvane and convert the sample exactly as the
+# Release build does with the templates of templates/.
+run_package() {
+  local packages deb tgz check=build/package-check expected listed output
+  echo "=== build/package"
+  if ! command -v dpkg-deb >/dev/null; then
+    echo "test.sh: the package stage needs dpkg-deb" >&2
+    return 1
+  fi
+  packages=$(tools/package.sh | tail -n 2)
+  deb=$(grep '\.deb$' <<<"$packages" || true)
+  tgz=$(grep '\.tar\.gz$' <<<"$packages" || true)
+  if [ -z "$deb" ] || [ -z "$tgz" ]; then
+    echo "test.sh: tools/package.sh reported no .deb and .tar.gz: $packages" >&2
+    return 1
+  fi
+  if [ ! -f build/release/CMakeCache.txt ]; then
+    cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DMORVANE_TESTS=ON >/dev/null
+  fi
+  cmake --build build/release -j "$jobs" --target morvane make_sample_pcg >/dev/null
+
+  expected=$(printf '%s\n' bin/morvane share/doc/morvane/README.md share/morvane/Kronos_INS_header.ins \
+    share/morvane/Kronos_INS_trailer.ins)
+  listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | sort)
+  if [ "$listed" != "$expected" ]; then
+    printf 'test.sh: %s holds\n%s\ninstead of\n%s\n' "$deb" "$listed" "$expected" >&2
+    return 1
+  fi
+  listed=$(tar tzf "$tgz" | grep -v '/$' | sed 's|^[^/]*/||' | sort)
+  if [ "$listed" != "$expected" ]; then
+    printf 'test.sh: %s holds\n%s\ninstead of\n%s\n' "$tgz" "$listed" "$expected" >&2
+    return 1
+  fi
+
+  rm -rf "$check"
+  mkdir -p "$check/root" "$check/run" "$check/reference"
+  dpkg-deb -x "$deb" "$check/root"
+  cmp README.md "$check/root/usr/share/doc/morvane/README.md"
+  for template in Kronos_INS_header.ins Kronos_INS_trailer.ins; do
+    cmp "templates/$template" "$check/root/usr/share/morvane/$template"
+    cp "templates/$template" "$check/reference/"
+  done
+  build/release/make_sample_pcg "$check/run/sample.pcg" >/dev/null
+  cp "$check/run/sample.pcg" "$check/reference/"
+  (cd "$check/run" && ../root/usr/bin/morvane /V sample.pcg >console.txt 2>&1)
+  (cd "$check/reference" && ../../release/morvane /V sample.pcg >console.txt 2>&1)
+  for output in console.txt sample.ins sample_out.txt; do
+    cmp "$check/reference/$output" "$check/run/$output"
+  done
+  echo "$deb: converts the sample as build/release does"
+  echo "$tgz: holds the same files"
+}
+
 # Builds the fuzz target with the given compiler into build/<name> and writes the seeds.
 build_fuzz() {  # name, compiler
   local dir="build/$1"
@@ -158,6 +213,7 @@ run_afl() {
 for stage in "${stages[@]}"; do
   case "$stage" in
     release) run_linux release -DCMAKE_BUILD_TYPE=Release ;;
+    package) run_package ;;
     sanitize) UBSAN_OPTIONS=print_stacktrace=1 run_linux sanitize -DCMAKE_BUILD_TYPE=Debug -DMORVANE_SANITIZE=ON ;;
     windows) run_windows ;;
     fuzz) run_fuzz ;;

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds MORVANE (Release, without the tests) and packs what `cmake --install` puts in place:
+#   tools/package.sh   ->   build/package/morvane_<version>_<arch>.deb
+#                           build/package/morvane-<version>-Linux.tar.gz
+# The last two lines of the output are the paths of the two packages.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/deps.sh linux
+
+build=build/package
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DMORVANE_TESTS=OFF >/dev/null
+cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)"
+
+# Stale packages of another version would otherwise be reported too.
+rm -f "$build"/morvane_*.deb "$build"/morvane-*.tar.gz
+(cd "$build" && cpack -G "DEB;TGZ" >cpack.log) || { cat "$build/cpack.log" >&2; exit 1; }
+for package in "$build"/morvane_*.deb "$build"/morvane-*.tar.gz; do
+  if [ ! -f "$package" ]; then
+    echo "package.sh: cpack wrote no $package" >&2
+    exit 1
+  fi
+  echo "$(pwd)/$package"
+done
