@@ -6,7 +6,9 @@
 #include "CmdLin/CmdLin.h"
 #include "PCG_readINS/ConvertFile.h"
 #include "PCG_readINS/ProcessState.h"
+#include "app/Collect.h"
 #include "app/Help.h"
+#include "formats/Formats.h"
 #include "pathnames/pathnames.h"
 #include "platform/Console.h"
 #include "platform/Errors.h"
@@ -34,11 +36,22 @@ void ReportError(const std::exception& error, const std::string& inputName) {
 
 struct Options {
     bool TopLevelOnly = false;
+    FormatSwitches formats;
 };
 
-// One open input into its .ins and listing.
-void Convert(InputStream& stream, const Options& options, const std::string& OutputBase, const std::string& /*inputPath*/) {
-    ConvertFile(stream, options.TopLevelOnly, OutputBase);
+// One open input into its .ins and listing, then into the extra formats asked for, which need
+// every bank and so come after the walk. inputPath names the input in those formats.
+void Convert(InputStream& stream, const Options& options, const std::string& OutputBase, const std::string& inputPath) {
+    if (!options.formats.Any()) {
+        ConvertFile(stream, options.TopLevelOnly, OutputBase);
+        return;
+    }
+    Catalogue catalogue;
+    {
+        const CollectedBanks collecting(catalogue);
+        ConvertFile(stream, options.TopLevelOnly, OutputBase);
+    }
+    WriteFormats(catalogue, options.formats, {inputPath, BareNameOf(OutputBase), kVersion});
 }
 
 // True when the walk converted the whole file; otherwise says why on standard error.
@@ -101,6 +114,16 @@ int RunPattern(const Options& options) {
     return run.allConverted ? 0 : 1;
 }
 
+FormatSwitches FormatSwitchesOf(const platform::CommandLine& commandLine) {
+    const bool all = SwitchPresent(commandLine, 'A');
+    FormatSwitches switches;
+    switches.midnam = all || SwitchPresent(commandLine, 'M');
+    switches.reabank = all || SwitchPresent(commandLine, 'R');
+    switches.cubase = all || SwitchPresent(commandLine, 'C');
+    switches.csv = all || SwitchPresent(commandLine, 'L');
+    return switches;
+}
+
 }  // namespace
 
 std::string OutputBaseFor(const std::string& directorySource, const std::string& fileName) {
@@ -112,6 +135,7 @@ int RunMorvane(const platform::CommandLine& commandLine) {
     Verbose = SwitchPresent(commandLine, 'V');
     Options options;
     options.TopLevelOnly = SwitchPresent(commandLine, 'T');
+    options.formats = FormatSwitchesOf(commandLine);
     if (WordPresent(commandLine, "--help") || SwitchPresent(commandLine, '?')) {
         WriteHelp();
         ConsoleFlush();

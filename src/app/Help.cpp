@@ -22,6 +22,12 @@ const char* const kHelp[] = {
     "Switches start with / or - and only their first letter counts (/V, -v and -verbose agree):",
     "  /V   verbose: trace the walk through the file's chunks on the console",
     "  /T   top level only: step over every chunk, so no bank is listed",
+    "  /M   also write <name>.midnam, a MIDI Name Document (Pro Tools, Digital Performer,",
+    "       Ardour, Mixbus, Qtractor)",
+    "  /R   also write <name>_programs.reabank and <name>_combis.reabank (REAPER)",
+    "  /C   also write <name>_cubase.txt, a patch script (Cubase, Nuendo)",
+    "  /L   also write <name>.csv, every program and combination (spreadsheets, Logic, scripts)",
+    "  /A   all four of the above",
     "  --help, -?, /?   this help           --version   the version",
     "",
     "Outputs are named after the input without its extension (my.bank.pcg gives my.bank.ins)",
@@ -39,7 +45,7 @@ const char* const kHelp[] = {
     "",
     "Examples:",
     "  morvane MyBank.pcg",
-    "  morvane /V \"Live Sets.pcg\"",
+    "  morvane /A \"Live Sets.pcg\"",
     "  morvane \"banks/*.pcg\"",
 };
 

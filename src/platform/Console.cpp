@@ -16,6 +16,7 @@ std::string& Pending() {
 }
 
 std::string* captureTarget = nullptr;
+std::string* errorCaptureTarget = nullptr;
 
 }  // namespace
 
@@ -47,6 +48,10 @@ void ConsoleErrorLine(std::string_view text) {
     ConsoleFlush();
     std::string line(text);
     line += "\r\n";
+    if (errorCaptureTarget) {
+        errorCaptureTarget->append(line);
+        return;
+    }
     platform::WriteStandardError(line.data(), line.size());
 }
 
@@ -56,8 +61,14 @@ void ReportLine(std::string_view subject, std::string_view text) {
     ConsoleErrorLine(line);
 }
 
-ConsoleCapture::ConsoleCapture() : previous_(captureTarget) { captureTarget = &text_; }
+ConsoleCapture::ConsoleCapture() : previous_(captureTarget), previousError_(errorCaptureTarget) {
+    captureTarget = &text_;
+    errorCaptureTarget = &errorText_;
+}
 
-ConsoleCapture::~ConsoleCapture() { captureTarget = previous_; }
+ConsoleCapture::~ConsoleCapture() {
+    captureTarget = previous_;
+    errorCaptureTarget = previousError_;
+}
 
 }  // namespace morvane

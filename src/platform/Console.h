@@ -17,7 +17,7 @@ void ConsoleErrorLine(std::string_view text);
 // One line on standard error about a file: "morvane: <subject>: <text>" (why it failed, or a note).
 void ReportLine(std::string_view subject, std::string_view text);
 
-// Collects standard output instead of writing it, for as long as it lives.
+// Collects standard output and standard error instead of writing them, for as long as it lives.
 class ConsoleCapture {
 public:
     ConsoleCapture();
@@ -25,11 +25,14 @@ public:
     ConsoleCapture(const ConsoleCapture&) = delete;
     ConsoleCapture& operator=(const ConsoleCapture&) = delete;
     const std::string& Text() const { return text_; }
+    const std::string& ErrorText() const { return errorText_; }
     void Clear() { text_.clear(); }
 
 private:
     std::string text_;
+    std::string errorText_;
     std::string* previous_;
+    std::string* previousError_;
 };
 
 }  // namespace morvane

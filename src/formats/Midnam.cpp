@@ -1,0 +1,70 @@
+#include "formats/Text.h"
+#include "formats/Writers.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr int kChannels = 16;
+
+std::string Attribute(const char* name, const std::string& value) { return std::string(" ") + name + "=\"" + XmlEscaped(value) + "\""; }
+
+void WriteMode(OutputTextFile& out, const char* mode, const char* nameSet) {
+    out.WriteLine(std::string("    <CustomDeviceMode") + Attribute("Name", mode) + ">");
+    out.WriteLine("      <ChannelNameSetAssignments>");
+    for (int channel = 1; channel <= kChannels; ++channel) {
+        out.WriteLine("        <ChannelNameSetAssign" + Attribute("Channel", std::to_string(channel)) + Attribute("NameSet", nameSet) + "/>");
+    }
+    out.WriteLine("      </ChannelNameSetAssignments>");
+    out.WriteLine("    </CustomDeviceMode>");
+}
+
+void WriteBank(OutputTextFile& out, const SelectableBank& selectable) {
+    const CatalogueBank& bank = *selectable.bank;
+    out.WriteLine("      <PatchBank" + Attribute("Name", selectable.head) + ">");
+    out.WriteLine("        <MIDICommands>");
+    out.WriteLine("          <ControlChange Control=\"0\"" + Attribute("Value", std::to_string(selectable.select.msb)) + "/>");
+    out.WriteLine("          <ControlChange Control=\"32\"" + Attribute("Value", std::to_string(selectable.select.lsb)) + "/>");
+    out.WriteLine("        </MIDICommands>");
+    out.WriteLine("        <PatchNameList" + Attribute("Name", selectable.head) + ">");
+    for (std::size_t i = 0; i < bank.entries.size(); ++i) {
+        const int number = static_cast<int>(i);
+        out.WriteLine("          <Patch" + Attribute("Number", CleanUtf8(EntryLabel(bank.name, number))) +
+                      Attribute("Name", CleanUtf8(bank.entries[i].Name())) + Attribute("ProgramChange", std::to_string(number)) + "/>");
+    }
+    out.WriteLine("        </PatchNameList>");
+    out.WriteLine("      </PatchBank>");
+}
+
+void WriteNameSet(OutputTextFile& out, const char* nameSet, const std::vector<SelectableBank>& banks) {
+    out.WriteLine(std::string("    <ChannelNameSet") + Attribute("Name", nameSet) + ">");
+    out.WriteLine("      <AvailableForChannels>");
+    for (int channel = 1; channel <= kChannels; ++channel) {
+        out.WriteLine("        <AvailableChannel" + Attribute("Channel", std::to_string(channel)) + " Available=\"true\"/>");
+    }
+    out.WriteLine("      </AvailableForChannels>");
+    for (const SelectableBank& bank : banks) WriteBank(out, bank);
+    out.WriteLine("    </ChannelNameSet>");
+}
+
+}  // namespace
+
+void WriteMidnam(OutputTextFile& out, const ModeBanks& banks, const FormatSource& source) {
+    out.WriteLine("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    out.WriteLine("<!DOCTYPE MIDINameDocument PUBLIC \"-//MIDI Manufacturers Association//DTD MIDINameDocument 1.0//EN\" "
+                  "\"http://www.midi.org/dtds/MIDINameDocument10.dtd\">");
+    out.WriteLine("<MIDINameDocument>");
+    out.WriteLine("  <Author>" + XmlEscaped("MORVANE " + source.version + " from " + CleanFileNameUtf8(source.inputName)) + "</Author>");
+    out.WriteLine("  <MasterDeviceNames>");
+    out.WriteLine("    <Manufacturer>Korg</Manufacturer>");
+    // One model per bank file, so that several can be installed side by side.
+    out.WriteLine("    <Model>" + XmlEscaped("Kronos (" + CleanFileNameUtf8(source.base) + ")") + "</Model>");
+    if (!banks.programs.empty()) WriteMode(out, "Program", "Programs");
+    if (!banks.combinations.empty()) WriteMode(out, "Combination", "Combinations");
+    if (!banks.programs.empty()) WriteNameSet(out, "Programs", banks.programs);
+    if (!banks.combinations.empty()) WriteNameSet(out, "Combinations", banks.combinations);
+    out.WriteLine("  </MasterDeviceNames>");
+    out.WriteLine("</MIDINameDocument>");
+}
+
+}  // namespace morvane

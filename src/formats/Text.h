@@ -1,0 +1,23 @@
+#pragma once
+// Names as the extra output formats show them, and each format's escaping. Names are arbitrary
+// bytes from the file; nothing here may let one break a line or a format's grammar.
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+// Control bytes (below 0x20, 0x7F and 0x80-0x9F) become a space, trailing spaces go. Bytes
+// 0xA0-0xFF stay, as in the .ins.
+std::string CleanText(std::string_view text);
+// CleanText in UTF-8, bytes 0xA0-0xFF taken as ISO 8859-1.
+std::string CleanUtf8(std::string_view text);
+// A file name as typed, cleaned for a UTF-8 format: a name that is valid UTF-8 already keeps its
+// characters (control characters become a space); any other is taken as ISO 8859-1.
+std::string CleanFileNameUtf8(std::string_view name);
+
+// For XML text and double-quoted attribute values.
+std::string XmlEscaped(std::string_view text);
+// One CSV field: in double quotes, quotes doubled, when it holds a comma, quote, CR or LF.
+std::string CsvField(std::string_view text);
+
+}  // namespace morvane
