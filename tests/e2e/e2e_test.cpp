@@ -121,6 +121,13 @@ Bytes SmallBank(const std::string& firstName) {
     return PcgFile({Chunk("PRG1", BankChunk("PBK1", 0, 4960, Records(4960, firstName))), Chunk("WSQ1", Bytes(4))});
 }
 
+// The sample bank file, converted in full: four program banks, two combination banks, one set
+// list bank.
+const Bytes& Sample() {
+    static const Bytes sample = SamplePcg(SampleOptions{});
+    return sample;
+}
+
 std::string Size(const Bytes& bytes) { return std::to_string(bytes.size()); }
 
 std::string BareName(const std::string& name) { return name.substr(0, name.rfind('.')); }
@@ -281,7 +288,9 @@ TEST_F(EndToEnd, InputsThatCannotBeOpened) {
         const std::string lead = std::string("morvane: ") + name + ": I/O error: ";
         EXPECT_EQ(run.err.substr(0, lead.size()), lead) << run.err;
         EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
-        if (!WindowsTarget()) EXPECT_EQ(run.err, lead + reason + "\r\n");
+        if (!WindowsTarget()) {
+            EXPECT_EQ(run.err, lead + reason + "\r\n");
+        }
     }
     EXPECT_FALSE(FileExists("missing.ins"));
     EXPECT_FALSE(FileExists("folder.ins"));
@@ -485,7 +494,7 @@ TEST_F(EndToEnd, HelpAndVersion) {
     WriteFile("bank.pcg", SmallBank("P"));
     const std::string help = Morvane({"--help"}).out;
     EXPECT_EQ(help.substr(0, 8 + std::string(MORVANE_VERSION).size()), "MORVANE " MORVANE_VERSION);
-    for (const char* needed : {"/V ", "/T ", "Exit status", "Kronos_INS_header.ins", "Examples"})
+    for (const char* needed : {"/V ", "/T ", "/M ", "/R ", "/C ", "/L ", "/A ", "Exit status", "Kronos_INS_header.ins", "Examples"})
         EXPECT_NE(help.find(needed), std::string::npos) << needed;
     for (const std::vector<std::string>& args : {std::vector<std::string>{"-?"}, {"/?", "bank.pcg"}, {"bank.pcg", "--help", "/V"}}) {
         const RunResult run = Morvane(args);
@@ -585,6 +594,94 @@ TEST_F(EndToEnd, SameBytesAsTheReferenceBuild) {
     }
 }
 
+// ---- The extra output formats
+
+// A program bank Int A and a combination bank User B.
+Bytes TwoModes(const std::string& firstName) {
+    return PcgFile({Chunk("PRG1", BankChunk("PBK1", 0, 4960, Records(4960, firstName))),
+                    Chunk("CMB1", BankChunk("CBK1", 0x20001, 7810, Records(7810, "Split")))});
+}
+
+// Each switch adds its files after the walk, in a fixed order, and changes nothing else.
+TEST_F(EndToEnd, ExtraFormatsForEachSwitch) {
+    WriteFile("bank.pcg", TwoModes("Grand"));
+    ASSERT_EQ(Morvane({"bank.pcg"}).exitCode, 0);
+    const std::string ins = ReadFile("bank.ins"), listing = ReadFile("bank_out.txt");
+    const std::vector<std::string> all{"bank.midnam", "bank_programs.reabank", "bank_combis.reabank", "bank_cubase.txt", "bank.csv"};
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> files;
+    };
+    const Case cases[] = {
+        {{"/M", "bank.pcg"}, {"bank.midnam"}},
+        {{"bank.pcg", "-r"}, {"bank_programs.reabank", "bank_combis.reabank"}},
+        {{"-Cubase", "bank.pcg"}, {"bank_cubase.txt"}},
+        {{"/l", "bank.pcg"}, {"bank.csv"}},
+        {{"-list", "bank.pcg", "/midnam"}, {"bank.midnam", "bank.csv"}},
+        {{"bank.pcg", "/A"}, all},
+    };
+    for (const Case& c : cases) {
+        for (const std::string& file : all) fs::remove(file);
+        const RunResult run = Morvane(c.args);
+        std::string out = "Opened bank.pcg  Size: " + Size(TwoModes("Grand")) + "\r\nWriting file bank.ins\r\n";
+        for (const std::string& file : c.files) out += "Writing file " + file + "\r\n";
+        EXPECT_EQ(run.exitCode, 0) << c.args[0];
+        EXPECT_EQ(run.out, out);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(ReadFile("bank.ins"), ins) << c.args[0];
+        EXPECT_EQ(ReadFile("bank_out.txt"), listing) << c.args[0];
+        for (const std::string& file : all) {
+            EXPECT_EQ(FileExists(file), std::find(c.files.begin(), c.files.end(), file) != c.files.end()) << c.args[0] << ": " << file;
+        }
+    }
+    EXPECT_EQ(LineAt(ReadFile("bank_programs.reabank"), 3), "0 IA000 Grand");
+    EXPECT_EQ(LineAt(ReadFile("bank_cubase.txt"), 11 + 130), "[p2, 0, 0, 9]UB000 Split");
+}
+
+// Each match gets its own files, which name the match, not the pattern.
+TEST_F(EndToEnd, ExtraFormatsInPatternMode) {
+    fs::create_directory("in");
+    WriteFile("in/a.pcg", TwoModes("Alpha"));
+    WriteFile("in/b.pcg", TwoModes("Bravo"));
+    const std::string delimiter = WindowsTarget() ? "\\" : "/";
+    const RunResult run = Morvane({"/A", "in" + delimiter + "*.pcg"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "");
+    for (const char* base : {"a", "b"}) {
+        const std::string match = "in" + delimiter + base + ".pcg";
+        EXPECT_NE(run.out.find("\r\nOpened \"" + match + "\r\nWriting file " + base + ".ins\r\nWriting file " + base + ".midnam\r\n"),
+                  std::string::npos) << run.out;
+        EXPECT_EQ(LineAt(ReadFile(std::string(base) + ".midnam"), 3), "  <Author>MORVANE " MORVANE_VERSION " from " + match + "</Author>");
+        EXPECT_EQ(LineAt(ReadFile(std::string(base) + "_combis.reabank"), 0),
+                  "// REAPER bank file: Korg Kronos combinations of " + match + ", written by MORVANE " MORVANE_VERSION);
+        EXPECT_EQ(Lines(ReadFile(std::string(base) + ".csv")).size(), 257u);
+    }
+    EXPECT_EQ(LineAt(ReadFile("b.csv"), 1).substr(0, 27), "Program,Int A,0,IA000,Bravo");
+}
+
+TEST_F(EndToEnd, ExtraFormatNeverOverwritesTheInput) {
+    const Bytes bank = TwoModes("Kept");
+    WriteFile("x.csv", bank);
+    const Snapshot input = TakeSnapshot("x.csv");
+    const RunResult run = Morvane({"/L", "x.csv"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "Opened x.csv  Size: " + Size(bank) + "\r\nWriting file x.ins\r\nCould not open x.csv\r\n");
+    EXPECT_EQ(run.err, "morvane: x.csv: I/O error: output would overwrite the input\r\n");
+    ExpectUnchanged(input, "x.csv");
+}
+
+// The MIDNAM file of the bundled sample against the MMA's DTD, where xmllint and the DTD are
+// at hand (neither is needed to build or run the other tests).
+TEST_F(EndToEnd, SampleMidnamValidatesAgainstTheDtd) {
+    const std::string dtd = Env("MORVANE_MIDNAM_DTD", MORVANE_MIDNAM_DTD);
+    if (!FileExists(dtd)) GTEST_SKIP() << "no MIDI Name Document DTD at " << dtd;
+    if (std::system("xmllint --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xmllint";
+    WriteFile("sample.pcg", Sample());
+    ASSERT_EQ(Morvane({"/A", "sample.pcg"}).exitCode, 0);
+    const std::string command = "xmllint --noout --nonet --dtdvalid " + Quoted(dtd) + " sample.midnam 2>xmllint.txt";
+    EXPECT_EQ(std::system(command.c_str()), 0) << ReadFile("xmllint.txt");
+}
+
 // ---- Windows only: the command line as GetCommandLineA gives it, '\' paths
 
 TEST_F(EndToEnd, LonePairOfQuotesSeparatesArgumentsOnWindows) {
@@ -681,12 +778,6 @@ TEST_F(EndToEnd, SlashPathIsAnInputOnPosix) {
     EXPECT_TRUE(FileExists("rooted.ins"));
 }
 
-// The sample bank file, converted in full: four program banks, two combination banks, one set
-// list bank.
-const Bytes& Sample() {
-    static const Bytes sample = SamplePcg(SampleOptions{});
-    return sample;
-}
 const std::vector<std::string> kSampleSections = {
     "[Kronos Program Bank Int A]",  "[Kronos Program Bank Int F]", "[Kronos Program Bank User A]",
     "[Kronos Program Bank User AA]", "[Kronos Combi Bank Int A]",   "[Kronos Combi Bank User B]",
