@@ -128,7 +128,7 @@ TEST(Catalogue, KeepsNamesAndBothChecksumsOfEveryEntry) {
 Catalogue Awkward() {
     Catalogue catalogue;
     const std::vector<std::uint8_t> programs =
-        Bank(kProgramRecordSize, {"A&B <\"x\">", "Caf\xE9", "Tab\there\x01", "=SUM(1)", "a,b", "-5 dB", "  Lead"});
+        Bank(kProgramRecordSize, {"A&B <\"x\">", "Caf\xE9", "Tab\there\x01", "=SUM(1)", "a,b", "-5 dB", "  Lead", "+1,2"});
     catalogue.Add(programs.data(), ChunkType::PRG1, "Int A");
     catalogue.Add(programs.data(), ChunkType::PRG1, "Invalid Bank");
     const std::vector<std::uint8_t> combis = Bank(kCombiRecordSize, {"Split"});
@@ -229,6 +229,7 @@ TEST(FormatWriters, Csv) {
     EXPECT_EQ(csv.lines[4], "Program,Int A,3,IA003,'=SUM(1)," + checksum(0, 3) + ",0,0");
     EXPECT_EQ(csv.lines[5], "Program,Int A,4,IA004,\"a,b\"," + checksum(0, 4) + ",0,0");
     EXPECT_EQ(csv.lines[6], "Program,Int A,5,IA005,'-5 dB," + checksum(0, 5) + ",0,0");
+    EXPECT_EQ(csv.lines[8], "Program,Int A,7,IA007,\"'+1,2\"," + checksum(0, 7) + ",0,0");
     EXPECT_EQ(csv.lines[128], "Program,Int A,127,IA127,,0x75944B80,0,0");
     EXPECT_EQ(csv.lines[129 + 127], "Program,Invalid Bank,127,Ilid Bank127,,0x75944B80,,");
     EXPECT_EQ(csv.lines[257], "Combination,User B,0,UB000,Split," + checksum(2, 0) + ",0,9");
@@ -243,7 +244,8 @@ TEST(FormatSelection, LeavesOutUnselectableBanksAndHoldsARepeatedNameOnce) {
     catalogue.Add(first.data(), ChunkType::PRG1, "??");
     catalogue.Add(first.data(), ChunkType::PRG1, "User A");
     catalogue.Add(later.data(), ChunkType::PRG1, "Int A");
-    catalogue.Add(later.data(), ChunkType::CMB1, "Int A");
+    const auto combis = Bank(kCombiRecordSize, {"Combi"});
+    catalogue.Add(combis.data(), ChunkType::CMB1, "Int A");
     const Selection selection = SelectBanks(catalogue);
     ASSERT_EQ(selection.banks.programs.size(), 2u);
     EXPECT_EQ(selection.banks.programs[0].head, "Kronos Program Bank Int A");
@@ -261,7 +263,8 @@ TEST(WriteFormats, FilesAndNotes) {
     Catalogue programsOnly, unselectable, setListsOnly, empty;
     programsOnly.Add(names.data(), ChunkType::PRG1, "Int A");
     programsOnly.Add(names.data(), ChunkType::PRG1, "Invalid Bank");
-    unselectable.Add(names.data(), ChunkType::CMB1, "Invalid Bank");
+    const auto combis = Bank(kCombiRecordSize, {"C"});
+    unselectable.Add(combis.data(), ChunkType::CMB1, "Invalid Bank");
     std::vector<std::uint8_t> setLists(kSetListBankSize, 0);
     setListsOnly.Add(setLists.data(), ChunkType::SLS1, "");
     FormatSwitches all;

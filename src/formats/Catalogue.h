@@ -30,9 +30,15 @@ struct CatalogueBank {
 };
 
 struct Catalogue {
+    // The extra formats need only programs and combinations and their listing checksums; the
+    // checksums cost a pass over the records each, so the rest is kept only when compared.
+    enum class Detail { Formats, Compare };
+
+    Detail detail = Detail::Compare;
     std::vector<CatalogueBank> banks;  // in file order
 
-    // A bank as Write_bank_listing hands it on.
+    // A bank as Write_bank_listing hands it on. With Detail::Formats set list banks are left
+    // out and bodyChecksum stays 0.
     void Add(const std::uint8_t* bank, ChunkType kind, const std::string& bankName);
 };
 

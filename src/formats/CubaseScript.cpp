@@ -1,3 +1,4 @@
+#include "PCG_readINS/BankListing.h"
 #include "formats/Text.h"
 #include "formats/Writers.h"
 
@@ -11,11 +12,16 @@ void WriteMode(OutputTextFile& out, const char* mode, const std::vector<Selectab
     for (const SelectableBank& selectable : banks) {
         const CatalogueBank& bank = *selectable.bank;
         out.WriteLine("[g1]" + CleanText(selectable.head));
+        const std::string label = BankLabel(bank.name);
+        const std::string select = ", " + std::to_string(selectable.select.msb) + ", " + std::to_string(selectable.select.lsb) + "]";
         for (std::size_t i = 0; i < bank.entries.size(); ++i) {
             const int number = static_cast<int>(i);
-            const std::string text = EntryLabel(bank.name, number) + " " + std::string(bank.entries[i].Name());
-            out.WriteLine("[p2, " + std::to_string(number) + ", " + std::to_string(selectable.select.msb) + ", " +
-                          std::to_string(selectable.select.lsb) + "]" + CleanText(text));
+            std::string& line = out.Buffer();
+            line += "[p2, ";
+            AppendNumber(line, static_cast<unsigned>(number));
+            line += select;
+            AppendEntryText(line, label, number, bank.entries[i].Name());
+            out.EndLine();
         }
     }
 }

@@ -1,3 +1,4 @@
+#include "PCG_readINS/BankListing.h"
 #include "formats/Text.h"
 #include "formats/Writers.h"
 
@@ -7,13 +8,11 @@ namespace {
 
 constexpr int kChannels = 16;
 
-std::string Attribute(const char* name, const std::string& value) { return std::string(" ") + name + "=\"" + XmlEscaped(value) + "\""; }
-
 void WriteMode(OutputTextFile& out, const char* mode, const char* nameSet) {
-    out.WriteLine(std::string("    <CustomDeviceMode") + Attribute("Name", mode) + ">");
+    out.WriteLine(std::string("    <CustomDeviceMode Name=\"") + mode + "\">");
     out.WriteLine("      <ChannelNameSetAssignments>");
     for (int channel = 1; channel <= kChannels; ++channel) {
-        out.WriteLine("        <ChannelNameSetAssign" + Attribute("Channel", std::to_string(channel)) + Attribute("NameSet", nameSet) + "/>");
+        out.WriteLine("        <ChannelNameSetAssign Channel=\"" + std::to_string(channel) + "\" NameSet=\"" + nameSet + "\"/>");
     }
     out.WriteLine("      </ChannelNameSetAssignments>");
     out.WriteLine("    </CustomDeviceMode>");
@@ -21,26 +20,40 @@ void WriteMode(OutputTextFile& out, const char* mode, const char* nameSet) {
 
 void WriteBank(OutputTextFile& out, const SelectableBank& selectable) {
     const CatalogueBank& bank = *selectable.bank;
-    out.WriteLine("      <PatchBank" + Attribute("Name", selectable.head) + ">");
+    const std::string head = XmlEscaped(CleanUtf8(selectable.head));
+    out.WriteLine("      <PatchBank Name=\"" + head + "\">");
     out.WriteLine("        <MIDICommands>");
-    out.WriteLine("          <ControlChange Control=\"0\"" + Attribute("Value", std::to_string(selectable.select.msb)) + "/>");
-    out.WriteLine("          <ControlChange Control=\"32\"" + Attribute("Value", std::to_string(selectable.select.lsb)) + "/>");
+    out.WriteLine("          <ControlChange Control=\"0\" Value=\"" + std::to_string(selectable.select.msb) + "\"/>");
+    out.WriteLine("          <ControlChange Control=\"32\" Value=\"" + std::to_string(selectable.select.lsb) + "\"/>");
     out.WriteLine("        </MIDICommands>");
-    out.WriteLine("        <PatchNameList" + Attribute("Name", selectable.head) + ">");
+    out.WriteLine("        <PatchNameList Name=\"" + head + "\">");
+    const std::string label = BankLabel(bank.name);
+    std::string text;
     for (std::size_t i = 0; i < bank.entries.size(); ++i) {
         const int number = static_cast<int>(i);
-        out.WriteLine("          <Patch" + Attribute("Number", CleanUtf8(EntryLabel(bank.name, number))) +
-                      Attribute("Name", CleanUtf8(bank.entries[i].Name())) + Attribute("ProgramChange", std::to_string(number)) + "/>");
+        std::string& line = out.Buffer();
+        line += "          <Patch Number=\"";
+        text.clear();
+        AppendEntryTextUtf8(text, label, number, "");
+        AppendXmlEscaped(line, text);
+        line += "\" Name=\"";
+        text.clear();
+        AppendCleanUtf8(text, bank.entries[i].Name());
+        AppendXmlEscaped(line, text);
+        line += "\" ProgramChange=\"";
+        AppendNumber(line, static_cast<unsigned>(number));
+        line += "\"/>";
+        out.EndLine();
     }
     out.WriteLine("        </PatchNameList>");
     out.WriteLine("      </PatchBank>");
 }
 
 void WriteNameSet(OutputTextFile& out, const char* nameSet, const std::vector<SelectableBank>& banks) {
-    out.WriteLine(std::string("    <ChannelNameSet") + Attribute("Name", nameSet) + ">");
+    out.WriteLine(std::string("    <ChannelNameSet Name=\"") + nameSet + "\">");
     out.WriteLine("      <AvailableForChannels>");
     for (int channel = 1; channel <= kChannels; ++channel) {
-        out.WriteLine("        <AvailableChannel" + Attribute("Channel", std::to_string(channel)) + " Available=\"true\"/>");
+        out.WriteLine("        <AvailableChannel Channel=\"" + std::to_string(channel) + "\" Available=\"true\"/>");
     }
     out.WriteLine("      </AvailableForChannels>");
     for (const SelectableBank& bank : banks) WriteBank(out, bank);

@@ -1,3 +1,4 @@
+#include "PCG_readINS/BankListing.h"
 #include "formats/Text.h"
 #include "formats/Writers.h"
 
@@ -12,10 +13,14 @@ void WriteReaBank(OutputTextFile& out, const std::vector<SelectableBank>& banks,
         out.WriteLine("");
         out.WriteLine("Bank " + std::to_string(selectable.select.msb) + " " + std::to_string(selectable.select.lsb) + " " +
                       CleanUtf8(selectable.head));
+        const std::string label = BankLabel(bank.name);
         for (std::size_t i = 0; i < bank.entries.size(); ++i) {
             const int number = static_cast<int>(i);
-            const std::string text = EntryLabel(bank.name, number) + " " + std::string(bank.entries[i].Name());
-            out.WriteLine(std::to_string(number) + " " + CleanUtf8(text));
+            std::string& line = out.Buffer();
+            AppendNumber(line, static_cast<unsigned>(number));
+            line += ' ';
+            AppendEntryTextUtf8(line, label, number, bank.entries[i].Name());
+            out.EndLine();
         }
     }
 }

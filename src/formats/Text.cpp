@@ -59,19 +59,81 @@ bool IsValidUtf8(std::string_view text) {
 
 }  // namespace
 
-std::string CleanText(std::string_view text) {
+// The text without the bytes that would become trailing spaces.
+std::string_view WithoutTrailingBlanks(std::string_view text) {
+    while (!text.empty() && (text.back() == ' ' || IsControl(static_cast<unsigned char>(text.back())))) text.remove_suffix(1);
+    return text;
+}
+
+std::string WithoutControls(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (const char c : text) out += IsControl(static_cast<unsigned char>(c)) ? ' ' : c;
-    TrimTrailingSpaces(out);
     return out;
+}
+
+void AppendClean(std::string& out, std::string_view text) {
+    for (const char c : WithoutTrailingBlanks(text)) out += IsControl(static_cast<unsigned char>(c)) ? ' ' : c;
+}
+
+std::string CleanText(std::string_view text) {
+    std::string out;
+    AppendClean(out, text);
+    return out;
+}
+
+void AppendCleanUtf8(std::string& out, std::string_view text) {
+    for (const char c : WithoutTrailingBlanks(text)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (IsControl(byte)) {
+            out += ' ';
+        } else {
+            AppendLatin1(out, byte);
+        }
+    }
 }
 
 std::string CleanUtf8(std::string_view text) {
     std::string out;
-    out.reserve(text.size() * 2);
-    for (const char c : CleanText(text)) AppendLatin1(out, static_cast<unsigned char>(c));
+    AppendCleanUtf8(out, text);
     return out;
+}
+
+void AppendNumber(std::string& out, unsigned number) {
+    char digits[10];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number > 0);
+    while (count > 0) out += digits[--count];
+}
+
+namespace {
+
+void AppendLabel(std::string& out, std::string_view label, int number) {
+    out.append(label);
+    out += static_cast<char>('0' + number / 100 % 10);
+    out += static_cast<char>('0' + number / 10 % 10);
+    out += static_cast<char>('0' + number % 10);
+}
+
+}  // namespace
+
+// The label never ends in a blank, so cleaning the whole text is cleaning the name, with the
+// space before it left out when nothing of the name is left.
+void AppendEntryText(std::string& out, std::string_view label, int number, std::string_view name) {
+    AppendLabel(out, label, number);
+    if (WithoutTrailingBlanks(name).empty()) return;
+    out += ' ';
+    AppendClean(out, name);
+}
+
+void AppendEntryTextUtf8(std::string& out, std::string_view label, int number, std::string_view name) {
+    AppendLabel(out, label, number);
+    if (WithoutTrailingBlanks(name).empty()) return;
+    out += ' ';
+    AppendCleanUtf8(out, name);
 }
 
 std::string CleanFileNameUtf8(std::string_view name) {
@@ -94,9 +156,7 @@ std::string CleanFileNameUtf8(std::string_view name) {
     return out;
 }
 
-std::string XmlEscaped(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+void AppendXmlEscaped(std::string& out, std::string_view text) {
     for (const char c : text) {
         switch (c) {
             case '&': out += "&amp;"; break;
@@ -106,17 +166,31 @@ std::string XmlEscaped(std::string_view text) {
             default: out += c;
         }
     }
+}
+
+std::string XmlEscaped(std::string_view text) {
+    std::string out;
+    AppendXmlEscaped(out, text);
     return out;
 }
 
-std::string CsvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string out = "\"";
+void AppendCsvField(std::string& out, std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out.append(text);
+        return;
+    }
+    out += '"';
     for (const char c : text) {
         if (c == '"') out += '"';
         out += c;
     }
-    return out + "\"";
+    out += '"';
+}
+
+std::string CsvField(std::string_view text) {
+    std::string out;
+    AppendCsvField(out, text);
+    return out;
 }
 
 }  // namespace morvane
