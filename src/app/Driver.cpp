@@ -7,6 +7,7 @@
 #include "PCG_readINS/ConvertFile.h"
 #include "PCG_readINS/ProcessState.h"
 #include "app/Collect.h"
+#include "app/CompareMode.h"
 #include "app/Help.h"
 #include "formats/Formats.h"
 #include "pathnames/pathnames.h"
@@ -23,17 +24,6 @@ std::string WithTrailingDelimiter(std::string text) {
     return text;
 }
 
-// The line on standard error for an error that ended a conversion. An error about no file in
-// particular (a range error in the walk) is about the input.
-void ReportError(const std::exception& error, const std::string& inputName) {
-    const auto* own = dynamic_cast<const Error*>(&error);
-    if (!own) {
-        ReportLine(inputName, std::string("Error: ") + error.what());
-        return;
-    }
-    ReportLine(own->Subject().empty() ? inputName : own->Subject(), std::string(own->Kind()) + ": " + own->Reason());
-}
-
 struct Options {
     bool TopLevelOnly = false;
     FormatSwitches formats;
@@ -47,6 +37,7 @@ void Convert(InputStream& stream, const Options& options, const std::string& Out
         return;
     }
     Catalogue catalogue;
+    catalogue.detail = Catalogue::Detail::Formats;
     {
         const CollectedBanks collecting(catalogue);
         ConvertFile(stream, options.TopLevelOnly, OutputBase);
@@ -126,6 +117,15 @@ FormatSwitches FormatSwitchesOf(const platform::CommandLine& commandLine) {
 
 }  // namespace
 
+void ReportError(const std::exception& error, const std::string& inputName) {
+    const auto* own = dynamic_cast<const Error*>(&error);
+    if (!own) {
+        ReportLine(inputName, std::string("Error: ") + error.what());
+        return;
+    }
+    ReportLine(own->Subject().empty() ? inputName : own->Subject(), std::string(own->Kind()) + ": " + own->Reason());
+}
+
 std::string OutputBaseFor(const std::string& directorySource, const std::string& fileName) {
     const std::string directory = DirectoryOf(directorySource);
     return directory.empty() ? FileNameOf(fileName) : WithTrailingDelimiter(directory) + FileNameOf(fileName);
@@ -146,6 +146,7 @@ int RunMorvane(const platform::CommandLine& commandLine) {
         ConsoleFlush();
         return 0;
     }
+    if (SwitchPresent(commandLine, 'D')) return RunCompare(commandLine);
     if (PositionalCount(commandLine) < 1) {
         platform::ShowUsage(kUsageTitle, kUsageText);
         return 0;

@@ -1,6 +1,7 @@
 #pragma once
 // The whole life of the process: switches, then the usage text, one input file, or every match
 // of a file pattern.
+#include <exception>
 #include <string>
 
 #include "platform/Platform.h"
@@ -20,6 +21,10 @@ constexpr const char* kUsageText =
 // Returns the exit code: 0 when every input was converted (and for the usage, --help and
 // --version), 1 when one was not.
 int RunMorvane(const platform::CommandLine& commandLine);
+
+// The line on standard error for an error that ended the work on an input; an error about no
+// file in particular (a range error in the walk) is about the input.
+void ReportError(const std::exception& error, const std::string& inputName);
 
 // The output base for an input: its directory part (with a trailing delimiter) and file name,
 // extension kept, so the conversion removes the extension exactly once.

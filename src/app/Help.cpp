@@ -18,6 +18,7 @@ const char* const kHelp[] = {
     "  morvane [switches] <bank.pcg>",
     "  morvane [switches] <bank.pcg> <ignored> <output base>",
     "  morvane [switches] \"<pattern with *>\"      every matching file, each on its own",
+    "  morvane /D <old.pcg> <new.pcg>              compare two bank files; writes no file",
     "",
     "Switches start with / or - and only their first letter counts (/V, -v and -verbose agree):",
     "  /V   verbose: trace the walk through the file's chunks on the console",
@@ -28,6 +29,7 @@ const char* const kHelp[] = {
     "  /C   also write <name>_cubase.txt, a patch script (Cubase, Nuendo)",
     "  /L   also write <name>.csv, every program and combination (spreadsheets, Logic, scripts)",
     "  /A   all four of the above",
+    "  /D   compare: what was renamed, changed, moved or copied, and banks only in one file",
     "  --help, -?, /?   this help           --version   the version",
     "",
     "Outputs are named after the input without its extension (my.bank.pcg gives my.bank.ins)",
@@ -41,12 +43,13 @@ const char* const kHelp[] = {
     "",
     "Exit status: 0 when every file was converted; 1 when a file could not be opened, is not",
     "a PCG file, has a bank that cannot be read, a template is missing or a pattern matches",
-    "nothing. The reason is on standard error, one line per failure.",
+    "nothing. The reason is on standard error, one line per failure. With /D, as diff:",
+    "0 when nothing differs, 1 when something does, 2 for trouble.",
     "",
     "Examples:",
     "  morvane MyBank.pcg",
     "  morvane /A \"Live Sets.pcg\"",
-    "  morvane \"banks/*.pcg\"",
+    "  morvane /D backup.pcg MyBank.pcg",
 };
 
 }  // namespace

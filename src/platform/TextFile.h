@@ -52,4 +52,11 @@ private:
     std::string& target_;
 };
 
+// A sink that keeps nothing, for a walk whose lines are not wanted.
+class NullOutputFile : public platform::OutputFile {
+public:
+    void Write(const char*, std::size_t) override {}
+    void Close() override {}
+};
+
 }  // namespace morvane

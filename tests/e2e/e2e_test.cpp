@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -494,7 +495,7 @@ TEST_F(EndToEnd, HelpAndVersion) {
     WriteFile("bank.pcg", SmallBank("P"));
     const std::string help = Morvane({"--help"}).out;
     EXPECT_EQ(help.substr(0, 8 + std::string(MORVANE_VERSION).size()), "MORVANE " MORVANE_VERSION);
-    for (const char* needed : {"/V ", "/T ", "/M ", "/R ", "/C ", "/L ", "/A ", "Exit status", "Kronos_INS_header.ins", "Examples"})
+    for (const char* needed : {"/V ", "/T ", "/M ", "/R ", "/C ", "/L ", "/A ", "/D ", "Exit status", "Kronos_INS_header.ins", "Examples"})
         EXPECT_NE(help.find(needed), std::string::npos) << needed;
     for (const std::vector<std::string>& args : {std::vector<std::string>{"-?"}, {"/?", "bank.pcg"}, {"bank.pcg", "--help", "/V"}}) {
         const RunResult run = Morvane(args);
@@ -680,6 +681,81 @@ TEST_F(EndToEnd, SampleMidnamValidatesAgainstTheDtd) {
     ASSERT_EQ(Morvane({"/A", "sample.pcg"}).exitCode, 0);
     const std::string command = "xmllint --noout --nonet --dtdvalid " + Quoted(dtd) + " sample.midnam 2>xmllint.txt";
     EXPECT_EQ(std::system(command.c_str()), 0) << ReadFile("xmllint.txt");
+}
+
+// ---- Compare mode
+
+// old.pcg and new.pcg: program 5 of Int A renamed, a combination bank only in the new file.
+void WriteComparedPair() {
+    Bytes programs = Records(4960, "Strings");
+    PutName(programs, 5 * 4960, "Old Name");
+    WriteFile("old.pcg", PcgFile({Chunk("PRG1", BankChunk("PBK1", 0, 4960, programs))}));
+    PutName(programs, 5 * 4960, "New Name");
+    WriteFile("new.pcg", PcgFile({Chunk("PRG1", BankChunk("PBK1", 0, 4960, programs)),
+                                  Chunk("CMB1", BankChunk("CBK1", 0x20000, 7810, Records(7810, "Split")))}));
+}
+
+// Compare mode writes nothing and needs no template: run from a folder without any, by a copy
+// of the program without any beside it.
+TEST_F(EndToEnd, CompareTwoBankFiles) {
+    const std::string bare = CopyOfExecutable("bare");
+    fs::remove("Kronos_INS_header.ins");
+    fs::remove("Kronos_INS_trailer.ins");
+    WriteComparedPair();
+    const RunResult run = MorvaneFrom(bare, {"/D", "old.pcg", "new.pcg", "/V", "-t"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "PROGRAM Int A  005 renamed \"Old Name\" -> \"New Name\"\r\n"
+                       "COMBI   User A     only in new.pcg\r\n"
+                       "127 same, 1 renamed, 0 changed, 0 moved, 0 copied; banks only in old.pcg: 0, only in new.pcg: 1\r\n");
+
+    std::vector<std::string> sameFile{"old.pcg"};
+    if (!WindowsTarget()) {
+        fs::create_hard_link("old.pcg", "hard.pcg");
+        fs::create_symlink("old.pcg", "soft.pcg");
+        sameFile.insert(sameFile.end(), {"hard.pcg", "soft.pcg"});
+    }
+    for (const std::string& other : sameFile) {
+        const RunResult same = MorvaneFrom(bare, {"-diff", "old.pcg", other});
+        EXPECT_EQ(same.exitCode, 0) << other;
+        EXPECT_EQ(same.out, "128 same, 0 renamed, 0 changed, 0 moved, 0 copied; banks only in old.pcg: 0, only in " + other + ": 0\r\n");
+        EXPECT_EQ(same.err, "") << other;
+    }
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(".")) left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    const std::vector<std::string> inputs = {"hard.pcg", "new.pcg", "old.pcg", "soft.pcg"};
+    EXPECT_EQ(left, WindowsTarget() ? std::vector<std::string>(inputs.begin() + 1, inputs.begin() + 3) : inputs);
+}
+
+// Trouble is exit status 2 with the reason on standard error and no finding.
+TEST_F(EndToEnd, CompareTrouble) {
+    WriteComparedPair();
+    WriteFile("junk.pcg", Text("not a bank file"));
+    WriteFile("cut.pcg", Concat({PcgFile({}), ChunkHeaderBytes("PRG1", 700000), ChunkHeaderBytes("PBK1", 700000), BankHeaderBytes(128, 4960, 0)}));
+    fs::create_directory("folder.pcg");
+    const std::string lead = "morvane: /D: compares exactly two bank files, as in morvane /D old.pcg new.pcg; ";
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;  // the whole line, or its start when it ends in the system's words
+    };
+    const Case cases[] = {
+        {{"/D"}, lead + "0 file names were given\r\n"},
+        {{"/D", "old.pcg"}, lead + "1 file name was given\r\n"},
+        {{"/D", "old.pcg", "new.pcg", "x.pcg"}, lead + "3 file names were given\r\n"},
+        {{"/D", "*.pcg", "new.pcg"}, "morvane: *.pcg: /D compares two files, not the matches of a pattern\r\n"},
+        {{"/D", "old.pcg", "junk.pcg"}, "morvane: junk.pcg: not a PCG file: it does not begin with a KORG header\r\n"},
+        {{"/D", "cut.pcg", "new.pcg"}, "morvane: cut.pcg: bank Int A (PBK1) is cut short\r\n"},
+        {{"/D", "missing.pcg", "new.pcg"}, "morvane: missing.pcg: I/O error: "},
+        {{"/D", "old.pcg", "folder.pcg"}, "morvane: folder.pcg: I/O error: "},
+    };
+    for (const Case& c : cases) {
+        const RunResult run = Morvane(c.args);
+        EXPECT_EQ(run.exitCode, 2) << c.err;
+        EXPECT_EQ(run.out, "") << c.err;
+        EXPECT_EQ(run.err.substr(0, c.err.size()), c.err);
+        EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
+    }
 }
 
 // ---- Windows only: the command line as GetCommandLineA gives it, '\' paths
