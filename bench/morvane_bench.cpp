@@ -1,7 +1,10 @@
 // Times, in one run: (a) morvane converting a full-size Kronos bank file, (b) the floor: reading
-// the same file and computing zlib's CRC-32 over every byte, (c) morvane /V on it, and (d) morvane
-// on a 64 MB file whose program chunk makes every re-entry of the walk step one byte.
-// Reports medians of several interleaved runs, the ratio a/b and the peak RSS of (a).
+// the same file and computing zlib's CRC-32 over every byte, (c) morvane /V on it, (d) morvane
+// on a 64 MB file whose program chunk makes every re-entry of the walk step one byte, (e) morvane
+// /A on the full-size file (every extra format), (f) morvane /D comparing it with another
+// full-size file in which every record differs, and (g) the floor of (f): both files read and
+// checksummed. Reports medians of several interleaved runs, the ratios against the floors and
+// the peak RSS of (a), (e) and (f).
 // Usage: morvane_bench <morvane> <crc_floor> <templates dir> [runs]
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -28,7 +31,7 @@ struct Sample {
     long maxRssKb;
 };
 
-Sample RunOnce(const std::vector<std::string>& command) {
+Sample RunOnce(const std::vector<std::string>& command, int expectedStatus = 0) {
     std::vector<char*> argv;
     for (const std::string& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -46,7 +49,7 @@ Sample RunOnce(const std::vector<std::string>& command) {
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (pid < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (pid < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != expectedStatus) {
         std::fprintf(stderr, "%s failed\n", argv[0]);
         std::exit(1);
     }
@@ -99,6 +102,8 @@ int main(int argc, char** argv) {
         pcgbuild::SampleOptions options;
         options.full = true;
         Write("full.pcg", pcgbuild::SamplePcg(options));
+        options.seed += 1;
+        Write("other.pcg", pcgbuild::SamplePcg(options));
         Write("adversarial.pcg", Adversarial());
         _exit(0);
     } else {
@@ -113,11 +118,16 @@ int main(int argc, char** argv) {
     const std::vector<std::string> crcFloor{floor, "full.pcg"};
     const std::vector<std::string> verbose{morvane, "/V", "full.pcg"};
     const std::vector<std::string> adversarial{morvane, "adversarial.pcg"};
+    const std::vector<std::string> everyFormat{morvane, "/A", "full.pcg"};
+    const std::vector<std::string> compare{morvane, "/D", "full.pcg", "other.pcg"};
+    const std::vector<std::string> compareFloor{floor, "full.pcg", "other.pcg"};
+    constexpr int kDiffers = 1;
 
-    for (const auto* command : {&convert, &crcFloor, &verbose, &adversarial}) RunOnce(*command);  // warm the cache
+    for (const auto* command : {&convert, &crcFloor, &verbose, &adversarial, &everyFormat, &compareFloor}) RunOnce(*command);  // warm the cache
+    RunOnce(compare, kDiffers);
 
-    std::vector<double> a, b, c, d;
-    long rss = 0;
+    std::vector<double> a, b, c, d, e, f, g;
+    long rss = 0, rssFormats = 0, rssCompare = 0;
     for (int i = 0; i < runs; ++i) {
         const Sample sample = RunOnce(convert);
         a.push_back(sample.seconds);
@@ -125,13 +135,24 @@ int main(int argc, char** argv) {
         b.push_back(RunOnce(crcFloor).seconds);
         c.push_back(RunOnce(verbose).seconds);
         d.push_back(RunOnce(adversarial).seconds);
+        const Sample formats = RunOnce(everyFormat);
+        e.push_back(formats.seconds);
+        rssFormats = std::max(rssFormats, formats.maxRssKb);
+        const Sample compared = RunOnce(compare, kDiffers);
+        f.push_back(compared.seconds);
+        rssCompare = std::max(rssCompare, compared.maxRssKb);
+        g.push_back(RunOnce(compareFloor).seconds);
     }
-    const double ma = Median(a), mb = Median(b), mc = Median(c), md = Median(d);
+    const double ma = Median(a), mb = Median(b), mc = Median(c), md = Median(d), me = Median(e), mf = Median(f), mg = Median(g);
     std::printf("(a) morvane full.pcg            median %8.2f ms\n", ma * 1e3);
     std::printf("(b) read + zlib crc32 (floor)   median %8.2f ms\n", mb * 1e3);
     std::printf("(c) morvane /V full.pcg         median %8.2f ms\n", mc * 1e3);
     std::printf("(d) morvane adversarial.pcg     median %8.2f ms\n", md * 1e3);
-    std::printf("a/b = %.2f   c/a = %.2f   peak RSS of (a) = %.1f MB\n", ma / mb, mc / ma, rss / 1024.0);
+    std::printf("(e) morvane /A full.pcg         median %8.2f ms\n", me * 1e3);
+    std::printf("(f) morvane /D full other       median %8.2f ms\n", mf * 1e3);
+    std::printf("(g) floor of both files         median %8.2f ms\n", mg * 1e3);
+    std::printf("a/b = %.2f   c/a = %.2f   e/b = %.2f   f/g = %.2f\n", ma / mb, mc / ma, me / mb, mf / mg);
+    std::printf("peak RSS: (a) %.1f MB   (e) %.1f MB   (f) %.1f MB\n", rss / 1024.0, rssFormats / 1024.0, rssCompare / 1024.0);
 
     fs::current_path(fs::temp_directory_path());
     fs::remove_all(work);
