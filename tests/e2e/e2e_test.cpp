@@ -560,8 +560,9 @@ TEST_F(EndToEnd, SameBytesAsTheReferenceBuild) {
     const std::string reference = Env("MORVANE_REFERENCE_EXE", "");
     if (reference.empty()) GTEST_SKIP() << "MORVANE_REFERENCE_EXE names no build to compare with";
     const fs::path home = fs::current_path();
-    const std::vector<std::vector<std::string>> commandLines{
-        {"sample.pcg"}, {"/V", "sample.pcg"}, {"sample.pcg", "-v", "/T"}, {"*.pcg", "/V"}};
+    const std::vector<std::vector<std::string>> commandLines{{"sample.pcg"},       {"/V", "sample.pcg"},
+                                                             {"sample.pcg", "-v", "/T"}, {"*.pcg", "/V"},
+                                                             {"/A", "sample.pcg"}, {"/D", "sample.pcg", "sample.pcg"}};
     for (const bool full : {false, true}) {
         SampleOptions options;
         options.full = full;
@@ -585,11 +586,14 @@ TEST_F(EndToEnd, SameBytesAsTheReferenceBuild) {
             EXPECT_EQ(tested.out, expected.out) << what;
             EXPECT_EQ(tested.err, expected.err) << what;
             EXPECT_EQ(expected.exitCode, 0) << what;
-            for (const char* output : {"sample.ins", "sample_out.txt"}) {
-                const std::string want = ReadFile((home / "reference" / output).string());
-                EXPECT_TRUE(ReadFile((home / "tested" / output).string()) == want) << what << ": " << output << " differs";
-                fs::remove(home / "reference" / output);
-                fs::remove(home / "tested" / output);
+            for (const char* output : {"sample.ins", "sample_out.txt", "sample.midnam", "sample_programs.reabank",
+                                       "sample_combis.reabank", "sample_cubase.txt", "sample.csv"}) {
+                const std::string wanted = (home / "reference" / output).string(), got = (home / "tested" / output).string();
+                EXPECT_EQ(FileExists(got), FileExists(wanted)) << what << ": " << output;
+                if (!FileExists(wanted) || !FileExists(got)) continue;
+                EXPECT_TRUE(ReadFile(got) == ReadFile(wanted)) << what << ": " << output << " differs";
+                fs::remove(wanted);
+                fs::remove(got);
             }
         }
     }
