@@ -50,6 +50,25 @@ find_wineserver() {
   done
 }
 
+# A package carries the tree's templates, and its program, run in <run dir> by the command given,
+# converts the sample as build/release does with them: console and outputs, byte for byte.
+check_packaged_conversion() {  # templates in the package, run dir, reference dir, command...
+  local templates="$1" run="$2" reference="$3" release="$PWD/build/release/morvane" template output
+  shift 3
+  mkdir -p "$reference"
+  for template in Kronos_INS_header.ins Kronos_INS_trailer.ins; do
+    cmp "templates/$template" "$templates/$template"
+    cp "templates/$template" "$reference/"
+  done
+  build/release/make_sample_pcg "$run/sample.pcg" >/dev/null
+  cp "$run/sample.pcg" "$reference/"
+  (cd "$run" && "$@" /V sample.pcg >console.txt 2>errors.txt)
+  (cd "$reference" && "$release" /V sample.pcg >console.txt 2>errors.txt)
+  for output in console.txt errors.txt sample.ins sample_out.txt; do
+    cmp "$reference/$output" "$run/$output"
+  done
+}
+
 # The Windows package must hold the same program and templates: converting the sample with it
 # must give what the Linux build gives.
 check_windows_package() {  # wine command
@@ -58,20 +77,10 @@ check_windows_package() {  # wine command
   MORVANE_WINDOWS_BUILD=build/windows tools/release-windows.sh >/dev/null
   check=build/windows-package
   rm -rf "$check"
-  mkdir -p "$check/linux"
+  mkdir -p "$check"
   (cd "$check" && cmake -E tar xf "../dist/morvane-$version-win64.zip")
   package="$check/morvane-$version-win64"
-  for template in Kronos_INS_header.ins Kronos_INS_trailer.ins; do
-    cmp "templates/$template" "$package/$template"
-    cp "templates/$template" "$check/linux/"
-  done
-  build/release/make_sample_pcg "$package/sample.pcg" >/dev/null
-  cp "$package/sample.pcg" "$check/linux/"
-  (cd "$package" && timeout -k 10 120 "$wine" morvane.exe /V sample.pcg >console.txt)
-  (cd "$check/linux" && ../../release/morvane /V sample.pcg >console.txt)
-  for output in console.txt sample.ins sample_out.txt; do
-    cmp "$check/linux/$output" "$package/$output"
-  done
+  check_packaged_conversion "$package" "$package" "$check/linux" timeout -k 10 120 "$wine" morvane.exe
   echo "build/dist/morvane-$version-win64.zip: converts the sample as the Linux build does"
 }
 
@@ -148,20 +157,10 @@ run_package() {
   fi
 
   rm -rf "$check"
-  mkdir -p "$check/root" "$check/run" "$check/reference"
+  mkdir -p "$check/root" "$check/run"
   dpkg-deb -x "$deb" "$check/root"
   cmp README.md "$check/root/usr/share/doc/morvane/README.md"
-  for template in Kronos_INS_header.ins Kronos_INS_trailer.ins; do
-    cmp "templates/$template" "$check/root/usr/share/morvane/$template"
-    cp "templates/$template" "$check/reference/"
-  done
-  build/release/make_sample_pcg "$check/run/sample.pcg" >/dev/null
-  cp "$check/run/sample.pcg" "$check/reference/"
-  (cd "$check/run" && ../root/usr/bin/morvane /V sample.pcg >console.txt 2>&1)
-  (cd "$check/reference" && ../../release/morvane /V sample.pcg >console.txt 2>&1)
-  for output in console.txt sample.ins sample_out.txt; do
-    cmp "$check/reference/$output" "$check/run/$output"
-  done
+  check_packaged_conversion "$check/root/usr/share/morvane" "$check/run" "$check/reference" "$PWD/$check/root/usr/bin/morvane"
   echo "$deb: converts the sample as build/release does"
   echo "$tgz: holds the same files"
 }

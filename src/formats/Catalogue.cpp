@@ -4,7 +4,7 @@
 
 #include "CRC32/CRC32.h"
 #include "PCG_readINS/BankListing.h"
-#include "PCG_readINS/Format.h"
+#include "formats/Text.h"
 
 namespace morvane {
 
@@ -49,6 +49,10 @@ void Catalogue::Add(const std::uint8_t* bank, ChunkType kind, const std::string&
     }
 }
 
-std::string EntryLabel(const std::string& bankName, int number) { return Format("%s%3.3d", {BankLabel(bankName), number}); }
+std::string EntryLabel(const std::string& bankName, int number) {
+    std::string label;
+    AppendEntryLabel(label, BankLabel(bankName), number);
+    return label;
+}
 
 }  // namespace morvane

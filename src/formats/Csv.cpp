@@ -34,9 +34,7 @@ void WriteCsv(OutputTextFile& out, const Catalogue& catalogue) {
             line += lead;
             AppendNumber(line, static_cast<unsigned>(number));
             line += ',';
-            name.clear();
-            AppendEntryTextUtf8(name, label, number, "");
-            AppendCsvField(line, name);
+            AppendEntryLabel(line, label, number);  // the bank labels (IA, UAA, Ilid Bank, ?) need no quotes
             line += ',';
             name.clear();
             AppendCleanUtf8(name, entry.Name());

@@ -33,9 +33,7 @@ void WriteBank(OutputTextFile& out, const SelectableBank& selectable) {
         const int number = static_cast<int>(i);
         std::string& line = out.Buffer();
         line += "          <Patch Number=\"";
-        text.clear();
-        AppendEntryTextUtf8(text, label, number, "");
-        AppendXmlEscaped(line, text);
+        AppendEntryLabel(line, label, number);  // the bank labels (IA, UAA, Ilid Bank, ?) need no escaping
         line += "\" Name=\"";
         text.clear();
         AppendCleanUtf8(text, bank.entries[i].Name());

@@ -109,28 +109,24 @@ void AppendNumber(std::string& out, unsigned number) {
     while (count > 0) out += digits[--count];
 }
 
-namespace {
-
-void AppendLabel(std::string& out, std::string_view label, int number) {
-    out.append(label);
+void AppendEntryLabel(std::string& out, std::string_view bankLabel, int number) {
+    out.append(bankLabel);
     out += static_cast<char>('0' + number / 100 % 10);
     out += static_cast<char>('0' + number / 10 % 10);
     out += static_cast<char>('0' + number % 10);
 }
 
-}  // namespace
-
 // The label never ends in a blank, so cleaning the whole text is cleaning the name, with the
 // space before it left out when nothing of the name is left.
-void AppendEntryText(std::string& out, std::string_view label, int number, std::string_view name) {
-    AppendLabel(out, label, number);
+void AppendEntryText(std::string& out, std::string_view bankLabel, int number, std::string_view name) {
+    AppendEntryLabel(out, bankLabel, number);
     if (WithoutTrailingBlanks(name).empty()) return;
     out += ' ';
     AppendClean(out, name);
 }
 
-void AppendEntryTextUtf8(std::string& out, std::string_view label, int number, std::string_view name) {
-    AppendLabel(out, label, number);
+void AppendEntryTextUtf8(std::string& out, std::string_view bankLabel, int number, std::string_view name) {
+    AppendEntryLabel(out, bankLabel, number);
     if (WithoutTrailingBlanks(name).empty()) return;
     out += ' ';
     AppendCleanUtf8(out, name);

@@ -25,10 +25,12 @@ void AppendXmlEscaped(std::string& out, std::string_view text);
 std::string CsvField(std::string_view text);
 void AppendCsvField(std::string& out, std::string_view text);
 
+// "IA000": the bank label of the .ins and the entry's three-digit number.
+void AppendEntryLabel(std::string& out, std::string_view bankLabel, int number);
 // The text of an entry as the .ins shows it after '=': label, number, a space and the name
 // ("IA000 Kronos German Grand"), cleaned; 8-bit or UTF-8.
-void AppendEntryText(std::string& out, std::string_view label, int number, std::string_view name);
-void AppendEntryTextUtf8(std::string& out, std::string_view label, int number, std::string_view name);
+void AppendEntryText(std::string& out, std::string_view bankLabel, int number, std::string_view name);
+void AppendEntryTextUtf8(std::string& out, std::string_view bankLabel, int number, std::string_view name);
 void AppendNumber(std::string& out, unsigned number);
 
 }  // namespace morvane
