@@ -42,7 +42,7 @@ TEST(FormatText, CleanUpAndEncodings) {
     // A file name that is UTF-8 already keeps its characters; any other is read as ISO 8859-1.
     EXPECT_EQ(CleanFileNameUtf8("Caf\xC3\xA9 \xE2\x82\xAC.pcg"), "Caf\xC3\xA9 \xE2\x82\xAC.pcg");
     EXPECT_EQ(CleanFileNameUtf8("Caf\xE9.pcg"), "Caf\xC3\xA9.pcg");
-    EXPECT_EQ(CleanFileNameUtf8("line\nbreak\xC2\x85x \r\n"), "line break x");
+    EXPECT_EQ(CleanFileNameUtf8("line\nbreak\xC2\x85x\xEF\xBF\xBEy\xEF\xBF\xBF\xEF\xBF\xBD \r\n"), "line break x y \xEF\xBF\xBD");
     EXPECT_EQ(CleanFileNameUtf8("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0");  // a surrogate is no UTF-8: bytes as ISO 8859-1
     EXPECT_EQ(XmlEscaped("a&b<c>\"d'"), "a&amp;b&lt;c&gt;&quot;d'");
     EXPECT_EQ(CsvField("plain text"), "plain text");

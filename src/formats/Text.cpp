@@ -48,6 +48,15 @@ std::size_t Utf8SequenceAt(std::string_view text, std::size_t i) {
     return lead.length;
 }
 
+// A control character (C0, DEL, C1) or one of the two characters XML does not allow (U+FFFE,
+// U+FFFF), as one UTF-8 sequence.
+bool IsControlCharacter(std::string_view sequence) {
+    const auto byte = [&sequence](std::size_t k) { return static_cast<unsigned char>(sequence[k]); };
+    if (sequence.size() == 1) return IsControl(byte(0));
+    if (sequence.size() == 2) return byte(0) == 0xC2 && byte(1) <= 0x9F;
+    return sequence.size() == 3 && byte(0) == 0xEF && byte(1) == 0xBF && byte(2) >= 0xBE;
+}
+
 bool IsValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t length = Utf8SequenceAt(text, i);
@@ -138,10 +147,7 @@ std::string CleanFileNameUtf8(std::string_view name) {
     out.reserve(name.size());
     for (std::size_t i = 0; i < name.size();) {
         const std::size_t length = Utf8SequenceAt(name, i);
-        const auto lead = static_cast<unsigned char>(name[i]);
-        // U+0080-U+009F, the C1 controls, are C2 80 to C2 9F.
-        const bool control = length == 1 ? IsControl(lead) : lead == 0xC2 && static_cast<unsigned char>(name[i + 1]) <= 0x9F;
-        if (control) {
+        if (IsControlCharacter(name.substr(i, length))) {
             out += ' ';
         } else {
             out.append(name, i, length);

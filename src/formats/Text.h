@@ -15,7 +15,8 @@ void AppendClean(std::string& out, std::string_view text);
 std::string CleanUtf8(std::string_view text);
 void AppendCleanUtf8(std::string& out, std::string_view text);
 // A file name as typed, cleaned for a UTF-8 format: a name that is valid UTF-8 already keeps its
-// characters (control characters become a space); any other is taken as ISO 8859-1.
+// characters (control characters, and U+FFFE and U+FFFF, which XML does not allow, become a
+// space); any other is taken as ISO 8859-1.
 std::string CleanFileNameUtf8(std::string_view name);
 
 // For XML text and double-quoted attribute values.
