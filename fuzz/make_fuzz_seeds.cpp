@@ -5,6 +5,7 @@
 // between chunks, and hand-made files for the walker's odd paths.
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +45,22 @@ Bytes SetLists(Random& random, std::uint32_t count) {
 // given records.
 Bytes PartialBank(std::string_view id, std::uint32_t count, std::uint32_t recordSize, std::uint32_t bankId, const Bytes& records) {
     return Chunk(id, Concat({BankHeaderBytes(count, recordSize, bankId), records}));
+}
+
+// Names that every escape of the extra formats must handle: markup and CSV characters, control
+// and 8-bit bytes, formula starts, blank and full-length names. The file names come from header
+// bytes the walk does not read: one not UTF-8, one UTF-8 with a C1 control.
+Bytes OddNames(Random& random) {
+    const char* const names[] = {"A&B <\"x\"> ]]>", "Caf\xE9 \xA0\xFF", "Tab\there\x01\x7F\x85", "line\r\nbreak\r",
+                                 "=SUM(1)", "+1", "-5 dB", "@cmd", "a,b", "say \"hi\"", "  Lead", "   ", "",
+                                 "Full twenty-four chars!!", "\xC3\xA9 &amp; &#60;", "[end]", "\x1B[31m"};
+    Bytes records = Records(random, 128, kProgramRecordSize, "Odd");
+    for (std::size_t i = 0; i < std::size(names); ++i) PutName(records, i * kProgramRecordSize, names[i]);
+    Bytes file = PcgFile({Chunk("PRG1", BankChunk("PBK1", 0x8000, kProgramRecordSize, records))});
+    const std::string inputName = "a\r\n\"<&\x85\xE9=\x01", base = "\xC3\xA9<&\"\n\xC2\x85";
+    std::copy(inputName.begin(), inputName.end(), file.begin() + 6);
+    std::copy(base.begin(), base.end(), file.begin() + 20);
+    return file;
 }
 
 Bytes Cut(const Bytes& bytes, std::size_t length) { return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(length, bytes.size()))); }
@@ -96,6 +113,7 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
                                        PartialBank("SDB1", 1, kSetListDataBlockSize, 0, Bytes(kSetListDataBlockSize, 5)),
                                        PartialBank("SBK1", 128, kSetListRecordSize, 0, SetLists(random, 128))}),
                        128)}));
+    add("odd-names", OddNames(random));
     return seeds;
 }
 

@@ -10,18 +10,30 @@
 // change what lands in the two output files: Verbose only adds trace lines, and the buffered file
 // stream must deliver the same bytes as the memory stream. The output files are read back by
 // their layout: banks are listed whole or not at all.
+//
+// The banks of the first walk are collected as the extra formats collect them, checked against
+// the listing, and written once in every format; each file is read back by its grammar
+// (format_checks.h), since record names and file names may hold any byte.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "PCG_readINS/BankListing.h"
 #include "PCG_readINS/ChunkWalker.h"
 #include "PCG_readINS/ProcessState.h"
+#include "format_checks.h"
+#include "formats/Catalogue.h"
+#include "formats/Formats.h"
+#include "formats/Writers.h"
 #include "platform/Console.h"
 #include "platform/Errors.h"
 #include "platform/InputStream.h"
@@ -75,13 +87,29 @@ private:
     std::abort();
 }
 
-Outcome Walk(InputStream& stream, bool verbose, bool topLevelOnly) {
+[[noreturn]] void Finding(const std::string& what) { Finding(what.c_str()); }
+
+// Collects the banks the walk lists for as long as it lives, and clears the hook however the walk
+// ends, so that the next walk of this input lists into nothing.
+class Collecting {
+public:
+    explicit Collecting(Catalogue& catalogue) {
+        BankListed = [&catalogue](const std::uint8_t* bank, ChunkType kind, const std::string& bankName) { catalogue.Add(bank, kind, bankName); };
+    }
+    ~Collecting() { BankListed = nullptr; }
+    Collecting(const Collecting&) = delete;
+    Collecting& operator=(const Collecting&) = delete;
+};
+
+Outcome Walk(InputStream& stream, bool verbose, bool topLevelOnly, Catalogue* catalogue = nullptr) {
     Outcome outcome;
     Verbose = verbose;
     InsFile.Attach(std::make_unique<MemoryOutputFile>(outcome.ins));
     ListingFile.Attach(std::make_unique<MemoryOutputFile>(outcome.listing));
     {
         ConsoleCapture console;
+        std::optional<Collecting> collecting;
+        if (catalogue) collecting.emplace(*catalogue);
         try {
             outcome.result = Walk_chunks(stream, topLevelOnly);
         } catch (const Error& error) {
@@ -140,10 +168,11 @@ public:
         while (position_ + count < text_.size() && text_[position_ + count] == ' ') ++count;
         return count;
     }
-    void TakeChecksum(const char* what) {
+    std::string_view TakeChecksum(const char* what) {
         const std::string_view digits = TakeCount(8, what);
         if (digits.find_first_not_of("0123456789ABCDEF") != std::string_view::npos || digits == "00000000") Finding(what);
         Take("\r\n", what);
+        return digits;
     }
 
 private:
@@ -157,9 +186,11 @@ std::string Number3(int value) {
 }
 
 struct ListedBank {
+    bool setList = false;
     bool combi = false;
     std::string name;
     std::string nameFields[128];  // the 24 columns between the double quotes
+    std::string checksums[128];
 };
 
 ListedBank ReadRecordBank(Reader& listing) {
@@ -179,7 +210,7 @@ ListedBank ReadRecordBank(Reader& listing) {
         listing.Take("\"", "a listing line without its name");
         bank.nameFields[i] = std::string(listing.TakeCount(24, "a short name field"));
         listing.Take("\" ", "a name field wider than 24 columns");
-        listing.TakeChecksum("a bad record checksum");
+        bank.checksums[i] = std::string(listing.TakeChecksum("a bad record checksum"));
     }
     return bank;
 }
@@ -221,20 +252,97 @@ void ReadSection(Reader& ins, const ListedBank& bank) {
 }
 
 // Banks are listed whole or not at all, and every program or combination bank in the listing has
-// its section in the instrument definition file, in the same order.
-void CheckOutputs(const Outcome& outcome) {
+// its section in the instrument definition file, in the same order. Returns the listed banks.
+std::vector<ListedBank> CheckOutputs(const Outcome& outcome) {
+    std::vector<ListedBank> banks;
     Reader listing(outcome.listing);
     Reader ins(outcome.ins);
     while (!listing.AtEnd()) {
         if (listing.Peek("SETLIST ")) {
             ReadSetListBank(listing);
+            banks.emplace_back().setList = true;
         } else if (listing.Peek("PROGRAM ") || listing.Peek("COMBI   ")) {
-            ReadSection(ins, ReadRecordBank(listing));
+            ReadSection(ins, banks.emplace_back(ReadRecordBank(listing)));
         } else {
             Finding("a listing line of no known kind");
         }
     }
     if (!ins.AtEnd()) Finding("a section without listing lines");
+    return banks;
+}
+
+// The hook saw every listed program and combination bank once, in listing order, with the names
+// and checksums the listing shows; collected for the formats, set list banks are left out.
+void CheckCatalogue(const Catalogue& catalogue, const std::vector<ListedBank>& listed) {
+    std::size_t b = 0;
+    for (const ListedBank& seen : listed) {
+        if (seen.setList) continue;
+        if (b == catalogue.banks.size()) Finding("a listed bank the catalogue does not hold");
+        const CatalogueBank& bank = catalogue.banks[b++];
+        if (bank.kind != (seen.combi ? ChunkType::CMB1 : ChunkType::PRG1)) Finding("a catalogue bank of another kind than the listing's");
+        const std::string padded = std::string(bank.name.size() < 4 ? 4 - bank.name.size() : 0, ' ') + bank.name;
+        if (padded != seen.name) Finding("a catalogue bank under another name than the listing's");
+        if (bank.entries.size() != kRecordsPerBank) Finding("a program or combination bank catalogued in part");
+        for (std::size_t i = 0; i < kRecordsPerBank; ++i) {
+            const std::string_view name = bank.entries[i].Name();
+            char checksum[9];
+            std::snprintf(checksum, sizeof checksum, "%08X", bank.entries[i].checksum);
+            if (name.size() > kNameLength || std::string(kNameLength - name.size(), ' ') + std::string(name) != seen.nameFields[i]) {
+                Finding("a catalogue entry named other than the listing's");
+            }
+            if (seen.checksums[i] != checksum) Finding("a catalogue checksum other than the listing's");
+        }
+    }
+    if (b != catalogue.banks.size()) Finding("a catalogue bank the listing does not hold");
+}
+
+std::string Written(const std::function<void(OutputTextFile&)>& write) {
+    std::string text;
+    OutputTextFile out;
+    out.Attach(std::make_unique<MemoryOutputFile>(text));
+    write(out);
+    out.Close();
+    return text;
+}
+
+void Require(const std::string& problem, const char* file) {
+    if (!problem.empty()) Finding(std::string(file) + ": " + problem);
+}
+
+std::string BytesAt(const std::uint8_t* data, std::size_t size, std::size_t offset, std::size_t count) {
+    if (offset >= size) return {};
+    return std::string(reinterpret_cast<const char*>(data) + offset, std::min(count, size - offset));
+}
+
+// The file names come from bytes no walk reads: the ten after the KORG header's zero byte, and the
+// PCG1 header's size and Parm2. So the fuzzer can give any input that reaches a bank any names
+// without changing what it lists.
+FormatSource SourceOf(const std::uint8_t* data, std::size_t size) {
+    return {BytesAt(data, size, 6, 10), BytesAt(data, size, 20, 8), MORVANE_VERSION};
+}
+
+// Every file WriteFormats would write with every switch on, each once, read back by its grammar.
+void CheckFormats(const Catalogue& catalogue, const FormatSource& source) {
+    bool records = false;
+    for (const CatalogueBank& bank : catalogue.banks) records = records || bank.kind != ChunkType::SLS1;
+    if (!records) return;
+    const Selection selection = SelectBanks(catalogue);
+    const ModeBanks& banks = selection.banks;
+    if (!banks.programs.empty() || !banks.combinations.empty()) {
+        Require(checks::CheckMidnam(Written([&](OutputTextFile& out) { WriteMidnam(out, banks, source); }), banks, source), "MIDNAM");
+        Require(checks::CheckCubaseScript(Written([&](OutputTextFile& out) { WriteCubaseScript(out, banks, source); }), banks, source),
+                "Cubase script");
+    }
+    if (!banks.programs.empty()) {
+        Require(checks::CheckReaBank(Written([&](OutputTextFile& out) { WriteReaBank(out, banks.programs, "programs", source); }), banks.programs),
+                "program ReaBank");
+    }
+    if (!banks.combinations.empty()) {
+        Require(checks::CheckReaBank(Written([&](OutputTextFile& out) { WriteReaBank(out, banks.combinations, "combinations", source); }),
+                                     banks.combinations),
+                "combination ReaBank");
+    }
+    Require(checks::CheckCsv(Written([&](OutputTextFile& out) { WriteCsv(out, catalogue); }), catalogue), "CSV");
 }
 
 void CheckSameFiles(const Outcome& a, const Outcome& b, const char* what) {
@@ -253,9 +361,12 @@ void ClearFirstNames() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ClearFirstNames();
     MemoryStream quietStream(data, size);
-    const Outcome quiet = Walk(quietStream, false, false);
+    Catalogue catalogue;
+    catalogue.detail = Catalogue::Detail::Formats;
+    const Outcome quiet = Walk(quietStream, false, false, &catalogue);
     CheckQuietConsole(quiet.console);
-    CheckOutputs(quiet);
+    CheckCatalogue(catalogue, CheckOutputs(quiet));
+    CheckFormats(catalogue, SourceOf(data, size));
 
     if (size <= kComparedInputLimit) {
         FileStream fileStream(std::make_unique<MemoryRawFile>(data, size));
