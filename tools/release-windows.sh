@@ -40,7 +40,7 @@ MORVANE in wins over them. Both outputs are written to the current folder.
   morvane /T bank.pcg            header and trailer only, no bank
   morvane "my bank.pcg"          names with blanks go in double quotes
   morvane banks\*.pcg            every matching file
-  morvane bank.pcg x out.ins     three or more names: the second is the output
+  morvane bank.pcg out.ins x     three or more names: the second is the output
                                  base (out.ins and out_out.txt)
 
 Switches start with / or - (-v works as well as /V). Without a file name
