@@ -489,6 +489,7 @@ TEST_F(WalkerTest, WalkFailureSaysWhyAFileWasNotConverted) {
         Bytes file;
         const char* failure;  // empty: the file was converted
     };
+    const Bytes fileHeader = FileHeaderBytes();
     const Bytes cutCombi = Concat({PcgFile({}), ChunkHeaderBytes("CMB1", 2000), ChunkHeaderBytes("CBK1", 2000),
                                    BankHeaderBytes(128, 7810, 0x20001), Bytes(1000)});
     const Bytes cutSetList = Concat({PcgFile({}), ChunkHeaderBytes("SLS1", 1000), ChunkHeaderBytes("SBK1", 1000),
@@ -497,7 +498,8 @@ TEST_F(WalkerTest, WalkFailureSaysWhyAFileWasNotConverted) {
         {"empty", {}, "not a PCG file: it does not begin with a KORG header"},
         {"byte 5", Concat({FileHeaderBytes(0x68, 1), ChunkHeaderBytes("PCG1", 0)}), "not a PCG file: byte 5 of its KORG header is not zero"},
         {"product", Concat({FileHeaderBytes(0x51), ChunkHeaderBytes("PCG1", 0)}),
-         "not a PCG file: product code 51 is neither Triton (50) nor Kronos (68)"},
+         "not a PCG file: product code 0x51 is neither Triton (0x50) nor Kronos (0x68)"},
+        {"cut short", Bytes(fileHeader.begin(), fileHeader.begin() + 6), "not a PCG file: it ends inside its KORG header"},
         {"no PCG1", FileHeaderBytes(), "not a PCG file: no PCG1 chunk follows its KORG header"},
         {"nothing after PCG1", PcgFile({}), ""},
         {"program chunk last", PcgFile({Chunk("PRG1", ProgramBank("PBK1", 0, "P"))}), ""},
@@ -508,6 +510,8 @@ TEST_F(WalkerTest, WalkFailureSaysWhyAFileWasNotConverted) {
          "bank User AA (MBK1) is not a Kronos bank: 128 records of 7810 bytes, expected 128 of 4960"},
         {"converted after a failure", PcgFile({Chunk("CMB1", CombiBankChunk(0, "C"))}), ""},
         {"combination bank cut short", cutCombi, "bank User B (CBK1) is cut short"},
+        {"bank header cut short", Concat({PcgFile({}), ChunkHeaderBytes("PRG1", 20), ChunkHeaderBytes("PBK1", 20), Bytes(8, 0)}),
+         "bank Int A (PBK1) is cut short"},
         {"set list bank cut short", cutSetList, "set list bank (SBK1) is cut short"},
     };
     for (const Row& row : rows) {

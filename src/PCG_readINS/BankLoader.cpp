@@ -46,10 +46,11 @@ std::string CombiBankName(std::uint32_t bankId) {
 // Why a bank was not loaded: its header promises other records than a Kronos bank holds, or the
 // file ends inside them.
 std::string UnreadBankReason(const ChunkId& id, const std::string& bankName, const BankHeader& header,
-                             std::uint32_t destinationSize) {
+                             std::uint32_t headerBytes, std::uint32_t destinationSize) {
     const std::uint32_t recordSize = destinationSize / kRecordsPerBank;
     const std::string bank = "bank " + bankName + " (" + IdText(id) + ")";
-    if (static_cast<std::uint64_t>(header.RecordCount) * header.RecordSize == destinationSize) return bank + " is cut short";
+    const bool sizeMatches = static_cast<std::uint64_t>(header.RecordCount) * header.RecordSize == destinationSize;
+    if (headerBytes < sizeof header || sizeMatches) return bank + " is cut short";
     return Format("%s is not a Kronos bank: %d records of %d bytes, expected %d of %d",
                   {bank, header.RecordCount, header.RecordSize, kRecordsPerBank, recordSize});
 }
@@ -58,7 +59,7 @@ std::string UnreadBankReason(const ChunkId& id, const std::string& bankName, con
 
 bool Read_bank(InputStream& stream, const ChunkHeader& S, std::string& bankName) {
     BankHeader header{};  // fields a short read does not deliver read as 0
-    stream.Read(&header, sizeof header);
+    const std::uint32_t headerBytes = stream.Read(&header, sizeof header);
     Swap32(header.RecordCount);
     Swap32(header.RecordSize);
     Swap32(header.BankId);
@@ -69,7 +70,7 @@ bool Read_bank(InputStream& stream, const ChunkHeader& S, std::string& bankName)
     const bool loaded = Read_bank_data(stream, header, destination.buffer, destination.size);
     const std::string firstName(RecordName(destination.buffer));
     bankName = Bank_name(destination.kind, header.BankId);
-    if (!loaded) WalkFailure = UnreadBankReason(S.Id, bankName, header, destination.size);
+    if (!loaded) WalkFailure = UnreadBankReason(S.Id, bankName, header, headerBytes, destination.size);
     if (Verbose) {
         ConsoleLine("BankID: " + Hex_long(header.BankId) + " " + bankName + " NumProgs: " +
                     std::to_string(header.RecordCount) + " SizeOfProg: " + std::to_string(header.RecordSize) +

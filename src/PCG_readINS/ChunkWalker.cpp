@@ -213,15 +213,18 @@ bool Walk_chunks(InputStream& stream, bool TopLevelOnly) {
     WalkFailure.clear();
     PcgFileHeader fileHeader{};
     const std::uint32_t headerBytes = stream.Read(&fileHeader, sizeof fileHeader);
-    if (headerBytes < sizeof fileHeader || fileHeader.Magic != ChunkIds::KORG) {
+    if (headerBytes < sizeof fileHeader.Magic || fileHeader.Magic != ChunkIds::KORG) {
         return Reject("PCG file does not have a valid KORG header.", "it does not begin with a KORG header");
+    }
+    if (headerBytes < sizeof fileHeader) {
+        return Reject("PCG file does not have a valid KORG header.", "it ends inside its KORG header");
     }
     if (fileHeader.Zero != 0) {
         return Reject("PCG file does not have a valid KORG header.", "byte 5 of its KORG header is not zero");
     }
     if (fileHeader.ProductCode != kProductTriton && fileHeader.ProductCode != kProductKronos) {
         return Reject("This PCG is not in Triton or Kronos format, so can't read it.",
-                      Format("product code %2.2x is neither Triton (50) nor Kronos (68)", {fileHeader.ProductCode}));
+                      Format("product code 0x%2.2x is neither Triton (0x50) nor Kronos (0x68)", {fileHeader.ProductCode}));
     }
 
     ChunkHeader H{};

@@ -58,6 +58,10 @@ void ConsoleErrorLine(std::string_view text) {
 void ReportLine(std::string_view subject, std::string_view text) {
     std::string line = "morvane: ";
     line.append(subject).append(": ").append(text);
+    // A file name may hold a line break; one report stays one line.
+    for (char& c : line) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
     ConsoleErrorLine(line);
 }
 
