@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "PCG_readINS/ChunkWalker.h"
+#include "PCG_readINS/Format.h"
 #include "PCG_readINS/ProcessState.h"
 #include "open_in/open_in.h"
 #include "pathnames/pathnames.h"
@@ -15,7 +16,8 @@ namespace {
 
 [[noreturn]] void EndForMissingTemplate(const std::string& name, const std::string& why) {
     ConsoleLine("Error - file \"" + name + "\" not found");
-    // Whatever was written so far is kept: the files stay unfinished, but nothing is lost.
+    // Where outputs exist already (a template went away after the search), whatever was written
+    // so far is kept: the files stay unfinished, but nothing is lost.
     ListingFile.FlushQuietly();
     InsFile.FlushQuietly();
     ReportLine(name, why);
@@ -26,15 +28,11 @@ namespace {
 // Both templates are found before any output file is created or truncated: a missing one must
 // not cost the outputs of an earlier run.
 std::string FindTemplateOrEnd(const char* templateName) {
-    std::vector<std::string> searched;
-    std::string path = FindTemplate(templateName, searched);
-    if (!path.empty()) return path;
+    const FoundTemplate found = FindTemplate(templateName);
+    if (found.readable) return found.path;
     ReportFileNotFound(templateName);
-    std::string places;
-    for (std::size_t i = 0; i < searched.size(); ++i) {
-        places += (i == 0 ? "" : i + 1 == searched.size() ? " and " : ", ") + searched[i];
-    }
-    EndForMissingTemplate(templateName, "template missing; looked in " + places);
+    if (!found.path.empty()) EndForMissingTemplate(templateName, "template " + found.path + " cannot be read");
+    EndForMissingTemplate(templateName, "template missing; looked in " + Enumeration(found.searched));
 }
 
 void CopyTemplate(const std::string& path) {

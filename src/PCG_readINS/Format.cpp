@@ -86,4 +86,10 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
     return out;
 }
 
+std::string Enumeration(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
+    return text;
+}
+
 }  // namespace morvane

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 namespace morvane {
 
@@ -33,5 +34,8 @@ private:
 
 void FormatAppend(std::string& out, std::string_view format, std::initializer_list<FormatArg> args);
 std::string Format(std::string_view format, std::initializer_list<FormatArg> args);
+
+// "a", "a and b", "a, b and c".
+std::string Enumeration(const std::vector<std::string>& items);
 
 }  // namespace morvane

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "PCG_readINS/Format.h"
 #include "platform/Console.h"
 #include "platform/TextFile.h"
 
@@ -27,14 +28,8 @@ void Place(std::vector<SelectableBank>& mode, const CatalogueBank& bank, BankSel
     mode.push_back({&bank, select, HeadOf(bank)});
 }
 
-std::string Joined(const std::vector<std::string>& names) {
-    std::string text;
-    for (std::size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
-    return text;
-}
-
 std::string NotWritten(const std::vector<std::string>& files) {
-    return Joined(files) + (files.size() > 1 ? " are" : " is") + " not written";
+    return Enumeration(files) + (files.size() > 1 ? " are" : " is") + " not written";
 }
 
 // The names of one input's extra files, and which of them were asked for.
@@ -64,7 +59,7 @@ public:
         std::vector<std::string> modeFiles;
         if (switches_.midnam) modeFiles.push_back(Midnam());
         if (switches_.cubase) modeFiles.push_back(Cubase());
-        if (!modeFiles.empty()) text += "; " + Joined(modeFiles) + (modeFiles.size() > 1 ? " have" : " has") + " no " + KindWord(mode) + " mode";
+        if (!modeFiles.empty()) text += "; " + Enumeration(modeFiles) + (modeFiles.size() > 1 ? " have" : " has") + " no " + KindWord(mode) + " mode";
         if (switches_.reabank) text += "; " + NotWritten({ReaBank(mode)});
         return text;
     }
@@ -121,11 +116,11 @@ void WriteFormats(const Catalogue& catalogue, const FormatSwitches& switches, co
     if (files.AnySelectable()) {
         for (const CatalogueBank* bank : selection.unselectable) {
             note(std::string(KindWord(bank->kind)) + " bank \"" + bank->name + "\" has no bank select; it is left out of " +
-                 Joined(files.SelectableFiles(bank->kind)));
+                 Enumeration(files.SelectableFiles(bank->kind)));
         }
         for (const CatalogueBank* bank : selection.repeated) {
             note(std::string(KindWord(bank->kind)) + " bank \"" + bank->name + "\" appears more than once; " +
-                 Joined(files.SelectableFiles(bank->kind)) + " hold the names of the last one in the place of the first");
+                 Enumeration(files.SelectableFiles(bank->kind)) + " hold the names of the last one in the place of the first");
         }
         if (!selectable) note("no program or combination bank can be selected; " + NotWritten(files.SelectableFiles()));
         if (selectable && banks.programs.empty()) note(files.EmptyModeText(ChunkType::PRG1));

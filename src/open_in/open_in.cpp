@@ -97,15 +97,20 @@ bool OpenInputFile(TextInputFile& F, std::string& name, std::uint8_t /*mode*/) {
 
 void ReportFileNotFound(const std::string& name) { ConsoleLine("ERROR -- File not found:  " + name); }
 
-std::string FindTemplate(const std::string& name, std::vector<std::string>& searched) {
-    searched = {"the working directory"};
-    if (platform::OpenTextFileForReading(name)) return name;
-    for (const std::string& directory : platform::ProgramDataDirectories()) {
-        searched.push_back(directory);
+FoundTemplate FindTemplate(const std::string& name) {
+    FoundTemplate found;
+    std::vector<std::string> directories = platform::ProgramDataDirectories();
+    directories.insert(directories.begin(), std::string());
+    for (const std::string& directory : directories) {
+        found.searched.push_back(directory.empty() ? "the working directory" : directory);
         const std::string path = directory + name;
-        if (platform::OpenTextFileForReading(path)) return path;
+        found.readable = platform::OpenTextFileForReading(path) != nullptr;
+        if (found.readable || platform::EntryExists(path)) {
+            found.path = path;
+            return found;
+        }
     }
-    return {};
+    return found;
 }
 
 }  // namespace morvane

@@ -39,10 +39,16 @@ private:
 // Opens the named file as a text file for reading; false on a failure of any kind.
 bool OpenText(TextInputFile& F, const std::string& name);
 
+struct FoundTemplate {
+    std::string path;                   // to open it by; the name itself in the working directory
+    bool readable = false;              // false with a path: it is there but cannot be opened
+    std::vector<std::string> searched;  // the places looked in
+};
 // Looks for a template in the working directory first (a user's own edited templates win), then
-// in the program's data directories. Returns the path to open it by, the name itself when it is
-// in the working directory, or empty when it is nowhere. searched receives the places looked in.
-std::string FindTemplate(const std::string& name, std::vector<std::string>& searched);
+// in the program's data directories. The search stops at the first place that has an entry of
+// that name, so that a template there that cannot be read is never passed over for another.
+// The path is empty when the template is nowhere.
+FoundTemplate FindTemplate(const std::string& name);
 
 // Mode 0, the only mode there is: an empty name is asked for on the console first. Writes
 // "ERROR -- File not found:  " and the name when the file cannot be opened, whatever the reason.

@@ -43,6 +43,10 @@ public:
 // over it while it is open. Throws IoError when the file cannot be opened that way.
 std::unique_ptr<RawInputFile> OpenInputFileUnshared(const std::string& name);
 
+// True when a directory entry of that name exists, whatever it is and whether or not it can be
+// opened (a broken symbolic link included).
+bool EntryExists(const std::string& name);
+
 // A template: read-only, shared. Returns null on failure of any kind.
 std::unique_ptr<RawInputFile> OpenTextFileForReading(const std::string& name);
 

@@ -280,13 +280,20 @@ TEST_F(EndToEnd, InputInAnotherDirectoryWritesOutputsHere) {
 // The reason on standard error is the system's own; Windows words it its way.
 TEST_F(EndToEnd, InputsThatCannotBeOpened) {
     fs::create_directory("folder.pcg");
-    const std::pair<const char*, const char*> cases[] = {
-        {"missing.pcg", "No such file or directory"}, {"folder.pcg", "Is a directory"}, {"what?.pcg", "No such file or directory"}};
+    // A line break in a name does not break the report's line.
+    const std::pair<const char*, const char*> cases[] = {{"missing.pcg", "No such file or directory"},
+                                                         {"folder.pcg", "Is a directory"},
+                                                         {"what?.pcg", "No such file or directory"},
+                                                         {"line\nbreak.pcg", "No such file or directory"}};
     for (const auto& [name, reason] : cases) {
+        std::string shown = name;
+        // A Windows command line splits at the line break.
+        if (WindowsTarget() && shown.find('\n') != std::string::npos) continue;
         const RunResult run = Morvane({name});
         EXPECT_EQ(run.exitCode, 1) << name;
         EXPECT_EQ(run.out, std::string("Could not open ") + name + "\r\n");
-        const std::string lead = std::string("morvane: ") + name + ": I/O error: ";
+        std::replace(shown.begin(), shown.end(), '\n', ' ');
+        const std::string lead = "morvane: " + shown + ": I/O error: ";
         EXPECT_EQ(run.err.substr(0, lead.size()), lead) << run.err;
         EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
         if (!WindowsTarget()) {
@@ -480,6 +487,13 @@ TEST_F(EndToEnd, TemplatesAreFoundBesideTheProgramUnlessTheWorkingDirectoryHasOn
     WriteFile("Kronos_INS_header.ins", std::string("; mine\r\n"));
     EXPECT_EQ(MorvaneFrom(exe, {"bank.pcg"}).exitCode, 0);
     EXPECT_EQ(ReadFile("bank.ins"), Comment("bank.pcg") + "; mine\r\n" + section + "; trailer beside\r\n");
+    // One that is there but cannot be read is never passed over for the program's own.
+    fs::create_directory("Kronos_INS_trailer.ins");
+    const RunResult unreadable = MorvaneFrom(exe, {"bank.pcg"});
+    EXPECT_EQ(unreadable.exitCode, 1);
+    EXPECT_EQ(LastLine(unreadable.out), "Error - file \"Kronos_INS_trailer.ins\" not found");
+    EXPECT_EQ(unreadable.err, "morvane: Kronos_INS_trailer.ins: template Kronos_INS_trailer.ins cannot be read\r\n");
+    fs::remove("Kronos_INS_trailer.ins");
     if (WindowsTarget()) return;
 
     const fs::path root = captureDir_ / "root";

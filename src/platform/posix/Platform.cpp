@@ -190,6 +190,11 @@ std::unique_ptr<RawInputFile> OpenInputFileUnshared(const std::string& name) {
     return std::make_unique<PosixInputFile>(fd, static_cast<std::int64_t>(info.st_size), registered, identity);
 }
 
+bool EntryExists(const std::string& name) {
+    struct stat info {};
+    return ::lstat(name.c_str(), &info) == 0;
+}
+
 std::unique_ptr<RawInputFile> OpenTextFileForReading(const std::string& name) {
     struct stat info {};
     const int fd = OpenRegularFile(name, info);
@@ -230,7 +235,12 @@ std::string ExecutablePath() {
     _NSGetExecutablePath(nullptr, &size);
     std::string path(size, '\0');
     if (_NSGetExecutablePath(path.data(), &size) != 0) return {};
-    path.resize(std::strlen(path.c_str()));
+    // The path the program was started by, which may be a symbolic link; its data lies where the
+    // link points, as /proc/self/exe gives it on Linux.
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return {};
+    path = resolved;
+    std::free(resolved);
     return path;
 #else
     std::string path(4096, '\0');

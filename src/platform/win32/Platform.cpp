@@ -242,6 +242,8 @@ std::unique_ptr<RawInputFile> OpenInputFileUnshared(const std::string& name) {
     return file;
 }
 
+bool EntryExists(const std::string& name) { return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 std::unique_ptr<RawInputFile> OpenTextFileForReading(const std::string& name) {
     std::unique_ptr<RawInputFile> file;
     if (OpenForReading(name, FILE_SHARE_READ, file) != NO_ERROR) return nullptr;
