@@ -44,6 +44,8 @@ TEST(FormatText, CleanUpAndEncodings) {
     EXPECT_EQ(CleanFileNameUtf8("Caf\xE9.pcg"), "Caf\xC3\xA9.pcg");
     EXPECT_EQ(CleanFileNameUtf8("line\nbreak\xC2\x85x\xEF\xBF\xBEy\xEF\xBF\xBF\xEF\xBF\xBD \r\n"), "line break x y \xEF\xBF\xBD");
     EXPECT_EQ(CleanFileNameUtf8("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0");  // a surrogate is no UTF-8: bytes as ISO 8859-1
+    EXPECT_EQ(CleanFileName8Bit("Caf\xC3\xA9 \xC3\x84 \xE2\x82\xAC\xC2\x85.pcg"), "Caf\xE9 \xC4 ? .pcg");
+    EXPECT_EQ(CleanFileName8Bit("Caf\xE9\x85\r\n"), "Caf\xE9");
     EXPECT_EQ(XmlEscaped("a&b<c>\"d'"), "a&amp;b&lt;c&gt;&quot;d'");
     EXPECT_EQ(CsvField("plain text"), "plain text");
     EXPECT_EQ(CsvField("a,b"), "\"a,b\"");

@@ -35,7 +35,7 @@ void WriteCubaseScript(OutputTextFile& out, const ModeBanks& banks, const Format
     out.WriteLine("[creators last name]" + source.version);
     out.WriteLine("[device manufacturer]Korg");
     out.WriteLine("[device name]Kronos");
-    out.WriteLine("[script name]Kronos (" + CleanText(source.base) + ")");
+    out.WriteLine("[script name]Kronos (" + CleanFileName8Bit(source.base) + ")");
     out.WriteLine("[script version]version 1.00");
     out.WriteLine("[define patchnames]");
     WriteMode(out, "Kronos Programs", banks.programs);

@@ -170,6 +170,27 @@ void AppendXmlEscaped(std::string& out, std::string_view text) {
     }
 }
 
+std::string CleanFileName8Bit(std::string_view name) {
+    if (!IsValidUtf8(name)) return CleanText(name);
+    std::string out;
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t length = Utf8SequenceAt(name, i);
+        const auto lead = static_cast<unsigned char>(name[i]);
+        if (IsControlCharacter(name.substr(i, length))) {
+            out += ' ';
+        } else if (length == 1) {
+            out += static_cast<char>(lead);
+        } else if (length == 2 && lead <= 0xC3) {
+            out += static_cast<char>((lead & 0x03) << 6 | (static_cast<unsigned char>(name[i + 1]) & 0x3F));
+        } else {
+            out += '?';
+        }
+        i += length;
+    }
+    TrimTrailingSpaces(out);
+    return out;
+}
+
 std::string XmlEscaped(std::string_view text) {
     std::string out;
     AppendXmlEscaped(out, text);

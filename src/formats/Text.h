@@ -19,6 +19,10 @@ void AppendCleanUtf8(std::string& out, std::string_view text);
 // space); any other is taken as ISO 8859-1.
 std::string CleanFileNameUtf8(std::string_view name);
 
+// The same for an 8-bit format: a UTF-8 name's characters up to U+00FF become their ISO 8859-1
+// bytes and the others a '?'; any other name is cleaned as CleanText.
+std::string CleanFileName8Bit(std::string_view name);
+
 // For XML text and double-quoted attribute values.
 std::string XmlEscaped(std::string_view text);
 void AppendXmlEscaped(std::string& out, std::string_view text);
