@@ -1,11 +1,13 @@
 // The bundled templates must name exactly the sections the converter writes.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 
 #include "PCG_readINS/BankLoader.h"
 #include "TestSupport.h"
+#include "formats/BankSelect.h"
 
 #ifndef MORVANE_TEMPLATE_DIR
 #error "MORVANE_TEMPLATE_DIR must name the folder of the bundled templates"
@@ -16,13 +18,20 @@ namespace {
 using testing_support::Lines;
 using testing_support::ReadFile;
 
-std::set<std::string> PatchTargets(const std::string& trailer, const std::string& instrument) {
-    std::set<std::string> targets;
+// The Patch[n] lines of an instrument: each target section with its n.
+std::map<std::string, long> PatchLines(const std::string& trailer, const std::string& instrument) {
+    std::map<std::string, long> targets;
     bool inside = false;
     for (const std::string& line : Lines(trailer)) {
         if (!line.empty() && line[0] == '[') inside = line == "[" + instrument + "]";
-        if (inside && line.rfind("Patch[", 0) == 0) targets.insert(line.substr(line.find('=') + 1));
+        if (inside && line.rfind("Patch[", 0) == 0) targets[line.substr(line.find('=') + 1)] = std::stol(line.substr(6));
     }
+    return targets;
+}
+
+std::set<std::string> PatchTargets(const std::string& trailer, const std::string& instrument) {
+    std::set<std::string> targets;
+    for (const auto& [target, n] : PatchLines(trailer, instrument)) targets.insert(target);
     return targets;
 }
 
@@ -49,6 +58,22 @@ TEST(BundledTemplates, EveryBankTheConverterNamesHasItsPatchLine) {
     programSections.insert("General MIDI");
     EXPECT_EQ(PatchTargets(trailer, "Korg Kronos Programs"), programSections);
     EXPECT_EQ(PatchTargets(trailer, "Korg Kronos Combinations"), combiSections);
+
+    // The .ins and the other formats select a bank by the same numbers: Patch[n], n = MSB * 128 + LSB.
+    const struct {
+        morvane::ChunkType kind;
+        const char* instrument;
+        std::string head;
+    } instruments[] = {{morvane::ChunkType::PRG1, "Korg Kronos Programs", "Kronos Program Bank "},
+                       {morvane::ChunkType::CMB1, "Korg Kronos Combinations", "Kronos Combi Bank "}};
+    for (const auto& instrument : instruments) {
+        for (const auto& [target, n] : PatchLines(trailer, instrument.instrument)) {
+            if (target == "General MIDI") continue;
+            const auto select = morvane::BankSelectFor(instrument.kind, target.substr(instrument.head.size()));
+            ASSERT_TRUE(select) << target;
+            EXPECT_EQ(n, select->msb * 128 + select->lsb) << target;
+        }
+    }
 }
 
 TEST(BundledTemplates, LinesEndInCrLfAndInstrumentsHoldNoComments) {
