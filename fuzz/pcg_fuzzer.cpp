@@ -30,6 +30,7 @@
 #include "PCG_readINS/BankListing.h"
 #include "PCG_readINS/ChunkWalker.h"
 #include "PCG_readINS/ProcessState.h"
+#include "app/Collect.h"
 #include "format_checks.h"
 #include "formats/Catalogue.h"
 #include "formats/Formats.h"
@@ -89,18 +90,6 @@ private:
 
 [[noreturn]] void Finding(const std::string& what) { Finding(what.c_str()); }
 
-// Collects the banks the walk lists for as long as it lives, and clears the hook however the walk
-// ends, so that the next walk of this input lists into nothing.
-class Collecting {
-public:
-    explicit Collecting(Catalogue& catalogue) {
-        BankListed = [&catalogue](const std::uint8_t* bank, ChunkType kind, const std::string& bankName) { catalogue.Add(bank, kind, bankName); };
-    }
-    ~Collecting() { BankListed = nullptr; }
-    Collecting(const Collecting&) = delete;
-    Collecting& operator=(const Collecting&) = delete;
-};
-
 Outcome Walk(InputStream& stream, bool verbose, bool topLevelOnly, Catalogue* catalogue = nullptr) {
     Outcome outcome;
     Verbose = verbose;
@@ -108,7 +97,8 @@ Outcome Walk(InputStream& stream, bool verbose, bool topLevelOnly, Catalogue* ca
     ListingFile.Attach(std::make_unique<MemoryOutputFile>(outcome.listing));
     {
         ConsoleCapture console;
-        std::optional<Collecting> collecting;
+        // Cleared however the walk ends, so that the next walk of this input lists into nothing.
+        std::optional<CollectedBanks> collecting;
         if (catalogue) collecting.emplace(*catalogue);
         try {
             outcome.result = Walk_chunks(stream, topLevelOnly);

@@ -53,9 +53,7 @@ bool CatalogueOf(const std::string& name, Catalogue& catalogue) {
         ReportError(error, name);
         return false;
     }
-    if (WalkFailure.empty()) return true;
-    ReportLine(name, WalkFailure);
-    return false;
+    return Converted(name);
 }
 
 }  // namespace

@@ -45,13 +45,6 @@ void Convert(InputStream& stream, const Options& options, const std::string& Out
     WriteFormats(catalogue, options.formats, {inputPath, BareNameOf(OutputBase), kVersion});
 }
 
-// True when the walk converted the whole file; otherwise says why on standard error.
-bool Converted(const std::string& inputName) {
-    if (WalkFailure.empty()) return true;
-    ReportLine(inputName, WalkFailure);
-    return false;
-}
-
 int RunSingleFile(const platform::CommandLine& commandLine, const Options& options) {
     const std::string OutputBase = PositionalCount(commandLine) > 2 ? PositionalArg(commandLine, 2)
                                                                     : OutputBaseFor(InputName, InputName);
@@ -116,6 +109,12 @@ FormatSwitches FormatSwitchesOf(const platform::CommandLine& commandLine) {
 }
 
 }  // namespace
+
+bool Converted(const std::string& inputName) {
+    if (WalkFailure.empty()) return true;
+    ReportLine(inputName, WalkFailure);
+    return false;
+}
 
 void ReportError(const std::exception& error, const std::string& inputName) {
     const auto* own = dynamic_cast<const Error*>(&error);

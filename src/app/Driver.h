@@ -19,12 +19,15 @@ constexpr const char* kUsageText =
     "Usage: MORVANE <infilename.pcg> \r\n INS file is generated as \"infilename.ins\"\r\n/V : Verbose Mode - debugging";
 
 // Returns the exit code: 0 when every input was converted (and for the usage, --help and
-// --version), 1 when one was not.
+// --version), 1 when one was not; with /D that of the compare mode (0, 1 or 2).
 int RunMorvane(const platform::CommandLine& commandLine);
 
 // The line on standard error for an error that ended the work on an input; an error about no
 // file in particular (a range error in the walk) is about the input.
 void ReportError(const std::exception& error, const std::string& inputName);
+
+// True when the last walk converted its whole file; otherwise says why on standard error.
+bool Converted(const std::string& inputName);
 
 // The output base for an input: its directory part (with a trailing delimiter) and file name,
 // extension kept, so the conversion removes the extension exactly once.

@@ -1,6 +1,6 @@
 #pragma once
-// The findings of a comparison as lines for the console, aligned in columns: kind, bank, number,
-// what happened, the names in double quotes.
+// The findings of a comparison as lines for the console: kind, bank, number, what happened, the
+// names in double quotes; in columns wherever bank names have at most six characters.
 #include <string>
 
 #include "compare/Compare.h"
