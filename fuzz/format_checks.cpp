@@ -480,7 +480,7 @@ std::string CheckCubaseScript(std::string_view text, const ModeBanks& banks, con
                                   "[creators last name]" + source.version,
                                   "[device manufacturer]Korg",
                                   "[device name]Kronos",
-                                  "[script name]Kronos (" + CleanText(source.base) + ")",
+                                  "[script name]Kronos (" + CleanFileName8Bit(source.base) + ")",
                                   "[script version]version 1.00",
                                   "[define patchnames]"};
     const std::pair<const char*, const std::vector<SelectableBank>*> modes[] = {{"[mode]Kronos Programs", &banks.programs},

@@ -1,8 +1,9 @@
 #pragma once
 // Reads each extra output file back by its grammar, apart from the writers: what a file must hold
 // is worked out here from the catalogue, with only the public rules that define a name and a
-// label (CleanUtf8, CleanText, EntryLabel, BankSelectFor). Each checker returns what is wrong
-// with the text, the first thing it meets, or an empty string when nothing is.
+// label (CleanUtf8, CleanText, CleanFileName8Bit, EntryLabel, BankSelectFor). Each checker
+// returns what is wrong with the text, the first thing it meets, or an empty string when nothing
+// is.
 #include <string>
 #include <string_view>
 #include <vector>
