@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace morvane {
 
@@ -19,19 +20,19 @@ public:
         std::map<std::pair<ChunkType, std::string>, int> seen;
         for (const CatalogueBank& bank : catalogue.banks) {
             const int occurrence = ++seen[{bank.kind, bank.name}];
+            byKey_[{bank.kind, bank.name, occurrence}] = places_.size();
             places_.push_back({&bank, occurrence, 0});
-            byKey_[{bank.kind, bank.name, occurrence}] = &places_.back() - places_.data();
         }
     }
     const std::vector<Place>& All() const { return places_; }
     const Place* Find(const Place& like) const {
         const auto found = byKey_.find({like.bank->kind, like.bank->name, like.occurrence});
-        return found == byKey_.end() ? nullptr : &places_[static_cast<std::size_t>(found->second)];
+        return found == byKey_.end() ? nullptr : &places_[found->second];
     }
 
 private:
     std::vector<Place> places_;
-    std::map<BankKey, std::ptrdiff_t> byKey_;
+    std::map<BankKey, std::size_t> byKey_;
 };
 
 Place At(const Place& bank, std::size_t entry) { return {bank.bank, bank.occurrence, entry}; }
@@ -44,11 +45,10 @@ public:
     explicit OldRecords(const BankPlaces& banks) {
         for (const Place& bank : banks.All()) {
             if (bank.bank->kind == ChunkType::SLS1) continue;
-            for (std::size_t i = 0; i < bank.bank->entries.size(); ++i) byChecksum_.push_back({bank.bank->entries[i].checksum, order_++, At(bank, i)});
+            for (std::size_t i = 0; i < bank.bank->entries.size(); ++i) byChecksum_.push_back({bank.bank->entries[i].checksum, At(bank, i)});
         }
-        std::sort(byChecksum_.begin(), byChecksum_.end(), [](const Indexed& a, const Indexed& b) {
-            return std::tie(a.checksum, a.order) < std::tie(b.checksum, b.order);
-        });
+        // Stable: places of one checksum stay in file order.
+        std::stable_sort(byChecksum_.begin(), byChecksum_.end(), [](const Indexed& a, const Indexed& b) { return a.checksum < b.checksum; });
     }
     // The old places of records with this checksum and kind.
     std::vector<Place> With(std::uint32_t checksum, ChunkType kind) const {
@@ -64,11 +64,9 @@ public:
 private:
     struct Indexed {
         std::uint32_t checksum;
-        std::size_t order;
         Place place;
     };
     std::vector<Indexed> byChecksum_;
-    std::size_t order_ = 0;
 };
 
 class Matcher {

@@ -38,7 +38,6 @@ std::set<FileIdentity>& OpenInputs() {
     return inputs;
 }
 
-
 void WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t written = ::write(fd, data, size);
@@ -145,6 +144,28 @@ private:
     std::size_t next_ = 0;
 };
 
+std::string ExecutablePath() {
+#ifdef __APPLE__
+    std::uint32_t size = 0;
+    _NSGetExecutablePath(nullptr, &size);
+    std::string path(size, '\0');
+    if (_NSGetExecutablePath(path.data(), &size) != 0) return {};
+    // The path the program was started by, which may be a symbolic link; its data lies where the
+    // link points, as /proc/self/exe gives it on Linux.
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return {};
+    path = resolved;
+    std::free(resolved);
+    return path;
+#else
+    std::string path(4096, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) return {};
+    path.resize(static_cast<std::size_t>(length));
+    return path;
+#endif
+}
+
 }  // namespace
 
 void StartProcess() { std::signal(SIGPIPE, SIG_IGN); }
@@ -226,32 +247,6 @@ std::unique_ptr<DirectorySearch> StartDirectorySearch(const std::string& pattern
     std::sort(names.begin(), names.end());
     return std::make_unique<PosixDirectorySearch>(std::move(names));
 }
-
-namespace {
-
-std::string ExecutablePath() {
-#ifdef __APPLE__
-    std::uint32_t size = 0;
-    _NSGetExecutablePath(nullptr, &size);
-    std::string path(size, '\0');
-    if (_NSGetExecutablePath(path.data(), &size) != 0) return {};
-    // The path the program was started by, which may be a symbolic link; its data lies where the
-    // link points, as /proc/self/exe gives it on Linux.
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (!resolved) return {};
-    path = resolved;
-    std::free(resolved);
-    return path;
-#else
-    std::string path(4096, '\0');
-    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
-    if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) return {};
-    path.resize(static_cast<std::size_t>(length));
-    return path;
-#endif
-}
-
-}  // namespace
 
 std::vector<std::string> ProgramDataDirectories() {
     const std::string executable = ExecutablePath();
