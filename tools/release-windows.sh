@@ -22,7 +22,7 @@ mkdir -p "$stage"
 strip=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$build/CMakeCache.txt")
 "${strip:-x86_64-w64-mingw32-strip}" -o "$stage/morvane.exe" "$build/morvane.exe"
 # Copied byte for byte: the templates' CR LF line ends go into every .ins file.
-cp templates/Kronos_INS_header.ins templates/Kronos_INS_trailer.ins "$stage/"
+cp templates/*.ins "$stage/"
 sed 's/$/\r/' >"$stage/README.txt" <<TEXT
 MORVANE $version for Windows (64-bit)
 

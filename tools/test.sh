@@ -56,9 +56,9 @@ check_packaged_conversion() {  # templates in the package, run dir, reference di
   local templates="$1" run="$2" reference="$3" release="$PWD/build/release/morvane" template output
   shift 3
   mkdir -p "$reference"
-  for template in Kronos_INS_header.ins Kronos_INS_trailer.ins; do
-    cmp "templates/$template" "$templates/$template"
-    cp "templates/$template" "$reference/"
+  for template in templates/*.ins; do
+    cmp "$template" "$templates/${template#templates/}"
+    cp "$template" "$reference/"
   done
   build/release/make_sample_pcg "$run/sample.pcg" >/dev/null
   cp "$run/sample.pcg" "$reference/"
@@ -143,8 +143,7 @@ run_package() {
   fi
   cmake --build build/release -j "$jobs" --target morvane make_sample_pcg >/dev/null
 
-  expected=$(printf '%s\n' bin/morvane share/doc/morvane/README.md share/morvane/Kronos_INS_header.ins \
-    share/morvane/Kronos_INS_trailer.ins)
+  expected=$( (printf '%s\n' bin/morvane share/doc/morvane/README.md; ls templates | sed 's|^|share/morvane/|') | sort)
   listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | sort)
   if [ "$listed" != "$expected" ]; then
     printf 'test.sh: %s holds\n%s\ninstead of\n%s\n' "$deb" "$listed" "$expected" >&2
