@@ -5,7 +5,6 @@
 #include <optional>
 #include <utility>
 
-#include "formats/BankSelect.h"
 #include "formats/Text.h"
 
 namespace morvane::checks {
@@ -97,21 +96,21 @@ bool Take(std::string_view& text, std::string_view expected) {
     return true;
 }
 
-std::string HeadOf(const CatalogueBank& bank) {
-    return std::string(bank.kind == ChunkType::PRG1 ? "Kronos Program Bank " : "Kronos Combi Bank ") + bank.name;
+std::string HeadOf(const Model& model, const CatalogueBank& bank) {
+    return std::string(model.word) + (bank.kind == ChunkType::PRG1 ? " Program Bank " : " Combi Bank ") + bank.name;
 }
 
 // What a bank must hold before a file can show it: 128 entries, and bank select numbers.
-std::string Selectable(const CatalogueBank& bank, std::optional<BankSelect>& select) {
+std::string Selectable(const Model& model, const CatalogueBank& bank, std::optional<BankSelect>& select) {
     if (bank.entries.size() != kRecordsPerBank) return "bank \"" + bank.name + "\" holds " + std::to_string(bank.entries.size()) + " entries";
-    select = BankSelectFor(bank.kind, bank.name);
+    select = BankSelectOf(model, bank.kind, bank.name);
     if (!select) return "bank \"" + bank.name + "\" is shown but has no bank select";
     return {};
 }
 
 // The entry text of ReaBank and Cubase: label and name, cleaned as one.
 std::string EntryText(const CatalogueBank& bank, int number) {
-    return EntryLabel(bank.name, number) + " " + std::string(bank.entries[static_cast<std::size_t>(number)].Name());
+    return EntryLabel(bank, number) + " " + std::string(bank.entries[static_cast<std::size_t>(number)].Name());
 }
 
 // XML as far as the MIDNAM writer uses it.
@@ -135,7 +134,7 @@ bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c =
 // What the document must hold, checked element by element as the parser meets them.
 class MidnamContent {
 public:
-    MidnamContent(const ModeBanks& banks, const FormatSource& source) : source_(source) {
+    MidnamContent(const ModeBanks& banks, const FormatSource& source) : model_(*banks.model), source_(source) {
         if (!banks.programs.empty()) modes_.push_back({"Program", "Programs", &banks.programs});
         if (!banks.combinations.empty()) modes_.push_back({"Combination", "Combinations", &banks.combinations});
     }
@@ -163,9 +162,9 @@ public:
         } else if (name == "PatchBank") {
             if (parent != "ChannelNameSet" || bankIndex_ >= mode_->banks->size()) return "a patch bank the selection does not hold";
             bank_ = (*mode_->banks)[bankIndex_].bank;
-            if (std::string problem = Selectable(*bank_, select_); !problem.empty()) return problem;
+            if (std::string problem = Selectable(model_, *bank_, select_); !problem.empty()) return problem;
             const std::string* bankName = element.Attribute("Name");
-            if (!bankName || *bankName != CleanUtf8(HeadOf(*bank_))) return "patch bank " + std::to_string(bankIndex_) + " has not its bank's name";
+            if (!bankName || *bankName != CleanUtf8(HeadOf(model_, *bank_))) return "patch bank " + std::to_string(bankIndex_) + " has not its bank's name";
             controls_ = 0;
             lists_ = 0;
         } else if (name == "ControlChange") {
@@ -180,7 +179,7 @@ public:
             ++controls_;
         } else if (name == "PatchNameList") {
             const std::string* listName = element.Attribute("Name");
-            if (parent != "PatchBank" || lists_++ != 0 || !listName || *listName != CleanUtf8(HeadOf(*bank_))) {
+            if (parent != "PatchBank" || lists_++ != 0 || !listName || *listName != CleanUtf8(HeadOf(model_, *bank_))) {
                 return "a patch name list out of place";
             }
             patches_ = 0;
@@ -192,7 +191,7 @@ public:
             const std::string* patchName = element.Attribute("Name");
             const std::string* programChange = element.Attribute("ProgramChange");
             if (!programChange || *programChange != std::to_string(number)) return "patch " + std::to_string(number) + " has another program change";
-            if (!label || *label != CleanUtf8(EntryLabel(bank_->name, number))) return "patch " + std::to_string(number) + " has another label";
+            if (!label || *label != CleanUtf8(EntryLabel(*bank_, number))) return "patch " + std::to_string(number) + " has another label";
             if (!patchName || *patchName != CleanUtf8(bank_->entries[patches_].Name())) return "patch " + std::to_string(number) + " has another name";
             if (element.attributes.size() != 3) return "patch " + std::to_string(number) + " has other attributes";
             ++patches_;
@@ -203,8 +202,9 @@ public:
     std::string End(const std::string& name) {
         if (name == "Author" && leafText_.rfind("MORVANE " + source_.version + " from ", 0) != 0) return "the author is not MORVANE";
         if (name == "Manufacturer" && leafText_ != "Korg") return "the manufacturer is not Korg";
-        if (name == "Model" && (leafText_.size() < 9 || leafText_.rfind("Kronos (", 0) != 0 || leafText_.back() != ')')) {
-            return "the model is not Kronos (...)";
+        const std::string model = std::string(model_.word) + " (";
+        if (name == "Model" && (leafText_.size() <= model.size() || leafText_.rfind(model, 0) != 0 || leafText_.back() != ')')) {
+            return "the model is not " + model + "...)";
         }
         if (name == "PatchNameList" && patches_ != kRecordsPerBank) {
             return "\"" + bank_->name + "\" lists " + std::to_string(patches_) + " patches, not 128";
@@ -238,6 +238,7 @@ private:
         std::string deviceMode, nameSet;
         const std::vector<SelectableBank>* banks;
     };
+    const Model& model_;
     const FormatSource& source_;
     std::vector<Mode> modes_;
     std::size_t deviceModes_ = 0, nameSets_ = 0;
@@ -443,7 +444,8 @@ std::string CheckMidnam(std::string_view text, const ModeBanks& banks, const For
     return XmlParser(text, lines[0].size() + lines[1].size() + 4, content).Parse();
 }
 
-std::string CheckReaBank(std::string_view text, const std::vector<SelectableBank>& banks) {
+std::string CheckReaBank(std::string_view text, const ModeBanks& modes, ChunkType mode) {
+    const std::vector<SelectableBank>& banks = mode == ChunkType::PRG1 ? modes.programs : modes.combinations;
     std::vector<std::string_view> lines;
     if (std::string problem = ReadLines(text, true, lines); !problem.empty()) return problem;
     const std::size_t expected = 1 + banks.size() * (2 + kRecordsPerBank);
@@ -453,10 +455,10 @@ std::string CheckReaBank(std::string_view text, const std::vector<SelectableBank
     for (const SelectableBank& selectable : banks) {
         const CatalogueBank& bank = *selectable.bank;
         std::optional<BankSelect> select;
-        if (std::string problem = Selectable(bank, select); !problem.empty()) return AtLine(at, problem);
+        if (std::string problem = Selectable(*modes.model, bank, select); !problem.empty()) return AtLine(at, problem);
         if (!lines[at].empty()) return AtLine(at, "not the empty line before a bank: " + Shown(lines[at]));
         ++at;
-        const std::string head = "Bank " + std::to_string(select->msb) + " " + std::to_string(select->lsb) + " " + CleanUtf8(HeadOf(bank));
+        const std::string head = "Bank " + std::to_string(select->msb) + " " + std::to_string(select->lsb) + " " + CleanUtf8(HeadOf(*modes.model, bank));
         if (lines[at] != head) return AtLine(at, Shown(lines[at]) + " where " + Shown(head) + " is expected");
         ++at;
         for (int number = 0; number < static_cast<int>(kRecordsPerBank); ++number, ++at) {
@@ -472,6 +474,7 @@ std::string CheckReaBank(std::string_view text, const std::vector<SelectableBank
 }
 
 std::string CheckCubaseScript(std::string_view text, const ModeBanks& banks, const FormatSource& source) {
+    const std::string word = banks.model->word;
     std::vector<std::string_view> lines;
     if (std::string problem = ReadLines(text, false, lines); !problem.empty()) return problem;
     const std::string header[] = {"[cubase parse file]",
@@ -479,12 +482,12 @@ std::string CheckCubaseScript(std::string_view text, const ModeBanks& banks, con
                                   "[creators first name]MORVANE",
                                   "[creators last name]" + source.version,
                                   "[device manufacturer]Korg",
-                                  "[device name]Kronos",
-                                  "[script name]Kronos (" + CleanFileName8Bit(source.base) + ")",
+                                  "[device name]" + word,
+                                  "[script name]" + word + " (" + CleanFileName8Bit(source.base) + ")",
                                   "[script version]version 1.00",
                                   "[define patchnames]"};
-    const std::pair<const char*, const std::vector<SelectableBank>*> modes[] = {{"[mode]Kronos Programs", &banks.programs},
-                                                                               {"[mode]Kronos Combinations", &banks.combinations}};
+    const std::pair<std::string, const std::vector<SelectableBank>*> modes[] = {{"[mode]" + word + " Programs", &banks.programs},
+                                                                               {"[mode]" + word + " Combinations", &banks.combinations}};
     std::size_t expected = std::size(header) + 1;
     for (const auto& [mode, held] : modes) expected += held->empty() ? 0 : 1 + held->size() * (1 + kRecordsPerBank);
     if (lines.size() != expected) return LineCount(lines.size(), expected);
@@ -501,8 +504,8 @@ std::string CheckCubaseScript(std::string_view text, const ModeBanks& banks, con
         for (const SelectableBank& selectable : *held) {
             const CatalogueBank& bank = *selectable.bank;
             std::optional<BankSelect> select;
-            if (std::string problem = Selectable(bank, select); !problem.empty()) return AtLine(at, problem);
-            if (lines[at] != "[g1]" + CleanText(HeadOf(bank))) return AtLine(at, "not the group of \"" + bank.name + "\": " + Shown(lines[at]));
+            if (std::string problem = Selectable(*banks.model, bank, select); !problem.empty()) return AtLine(at, problem);
+            if (lines[at] != "[g1]" + CleanText(HeadOf(*banks.model, bank))) return AtLine(at, "not the group of \"" + bank.name + "\": " + Shown(lines[at]));
             ++at;
             for (int number = 0; number < static_cast<int>(kRecordsPerBank); ++number, ++at) {
                 std::string_view line = lines[at];
@@ -575,12 +578,12 @@ std::string CheckCsv(std::string_view text, const Catalogue& catalogue) {
     std::vector<std::vector<std::string>> expected{{"Kind", "Bank", "Number", "Label", "Name", "Checksum", "MSB", "LSB"}};
     for (const CatalogueBank& bank : catalogue.banks) {
         if (bank.kind == ChunkType::SLS1) continue;
-        const std::optional<BankSelect> select = BankSelectFor(bank.kind, bank.name);
+        const std::optional<BankSelect> select = BankSelectOf(ModelOf(catalogue), bank.kind, bank.name);
         for (std::size_t i = 0; i < bank.entries.size(); ++i) {
             std::string name = CleanUtf8(bank.entries[i].Name());
             if (!name.empty() && std::string_view("=+-@").find(name[0]) != std::string_view::npos) name.insert(0, "'");
             expected.push_back({bank.kind == ChunkType::PRG1 ? "Program" : "Combination", CleanUtf8(bank.name), std::to_string(i),
-                                CleanUtf8(EntryLabel(bank.name, static_cast<int>(i))), name, "0x" + Hex(bank.entries[i].checksum, 8),
+                                CleanUtf8(EntryLabel(bank, static_cast<int>(i))), name, "0x" + Hex(bank.entries[i].checksum, 8),
                                 select ? std::to_string(select->msb) : "", select ? std::to_string(select->lsb) : ""});
         }
     }

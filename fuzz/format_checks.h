@@ -1,7 +1,7 @@
 #pragma once
 // Reads each extra output file back by its grammar, apart from the writers: what a file must hold
 // is worked out here from the catalogue, with only the public rules that define a name and a
-// label (CleanUtf8, CleanText, CleanFileName8Bit, EntryLabel, BankSelectFor). Each checker
+// label (CleanUtf8, CleanText, CleanFileName8Bit, EntryLabel, BankSelectOf). Each checker
 // returns what is wrong with the text, the first thing it meets, or an empty string when nothing
 // is.
 #include <string>
@@ -27,7 +27,7 @@ std::string Check8BitText(std::string_view text);
 // select and 128 patches in order with their labels and names.
 std::string CheckMidnam(std::string_view text, const ModeBanks& banks, const FormatSource& source);
 // A comment line, then per bank an empty line, "Bank <msb> <lsb> <name>" and 128 "<n> <text>".
-std::string CheckReaBank(std::string_view text, const std::vector<SelectableBank>& banks);
+std::string CheckReaBank(std::string_view text, const ModeBanks& banks, ChunkType mode);
 // The header lines, the modes with banks, per bank its group line and 128 patch lines, "[end]".
 std::string CheckCubaseScript(std::string_view text, const ModeBanks& banks, const FormatSource& source);
 // The byte-order mark and header row, then one row of eight fields per program and combination

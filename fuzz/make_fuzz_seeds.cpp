@@ -63,6 +63,16 @@ Bytes OddNames(Random& random) {
     return file;
 }
 
+// 128 Triton records, random but for their 16-byte names.
+Bytes TritonNamed(Random& random, std::uint32_t recordSize, const std::string& prefix, std::vector<std::string> names = {}) {
+    Bytes records(128 * recordSize);
+    random.Fill(records.data(), records.size());
+    for (std::size_t i = names.size(); i < 128; ++i) names.push_back(prefix + " " + std::to_string(i));
+    const Bytes named = TritonRecords(recordSize, names);
+    for (std::size_t i = 0; i < 128; ++i) std::copy_n(named.begin() + static_cast<std::ptrdiff_t>(i * recordSize), 16, records.begin() + static_cast<std::ptrdiff_t>(i * recordSize));
+    return records;
+}
+
 Bytes Cut(const Bytes& bytes, std::size_t length) { return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(length, bytes.size()))); }
 
 std::vector<std::pair<std::string, Bytes>> Seeds() {
@@ -114,6 +124,24 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
                                        PartialBank("SBK1", 128, kSetListRecordSize, 0, SetLists(random, 128))}),
                        128)}));
     add("odd-names", OddNames(random));
+
+    // The Triton family: 8-byte chunk headers, record sizes from each bank header.
+    const Bytes tiny = TritonBankChunk("PBK1", 0x20000, 16, TritonNamed(random, 16, "T"));
+    add("triton-banks", TritonPcgFile({TritonChunk("DIV1", Bytes(44)), TritonChunk("INI1", Text("PBK1GLB1")),
+                                       TritonChunk("PRG1", Concat({tiny, TritonBankChunk("MBK1", 0x8000, 604, TritonNamed(random, 604, "Moss"))})),
+                                       TritonChunk("CMB1", TritonBankChunk("CBK1", 0, 448, TritonNamed(random, 448, "Combi"))),
+                                       TritonChunk("GLB1", Bytes(8))},
+                                      0x50, 1));
+    add("triton-extreme-cut", Cut(TritonExtremeSample(), 200000));
+    add("triton-bank-checks", TritonPcgFile({TritonChunk("PRG1", Concat({TritonBankChunk("PBK1", 0, 16, Bytes(100 * 16), 100),
+                                                                         TritonBankChunk("PBK1", 1, 15, Bytes(128 * 15)),
+                                                                         TritonChunk("PBK1", Bytes(5)), tiny}))}));
+    add("triton-cut-short", Cut(TritonPcgFile({TritonChunk("CMB1", Concat({tiny, tiny}))}), 2500));
+    add("triton-le", TritonPcgFile({TritonChunk("PRG1", TritonBankChunk("PBK1", 3, 16, TritonNamed(random, 16, "Le")))}, 0x63));
+    add("karma", TritonPcgFile({TritonChunk("PV2P", Bytes(12)), TritonChunk("CMB1", TritonBankChunk("CBK1", 5, 16, TritonNamed(random, 16, "K")))},
+                               0x5D));
+    const Bytes odd = TritonNamed(random, 16, "Odd", {"A&B <\"x\"> ]]>", "Caf\xE9 \xA0\xFF", "Tab\there\x01\x85", "line\r\nbreak", "=SUM(1)", "a,b", "   "});
+    add("triton-odd-names", TritonPcgFile({TritonChunk("PRG1", TritonBankChunk("PBK1", 4, 16, odd))}));
     return seeds;
 }
 

@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "PCG_readINS/BankListing.h"
-#include "PCG_readINS/ChunkWalker.h"
+#include "PCG_readINS/FileModel.h"
 #include "PCG_readINS/ProcessState.h"
 #include "app/Collect.h"
 #include "format_checks.h"
@@ -58,6 +58,7 @@ constexpr std::size_t kTracedInputLimit = 4 * 1024;
 constexpr std::size_t kComparedInputLimit = 256 * 1024;
 
 struct Outcome {
+    const Model* model = nullptr;
     bool result = false;
     std::string errorKind;  // empty when no error was raised
     std::string console;
@@ -101,7 +102,8 @@ Outcome Walk(InputStream& stream, bool verbose, bool topLevelOnly, Catalogue* ca
         std::optional<CollectedBanks> collecting;
         if (catalogue) collecting.emplace(*catalogue);
         try {
-            outcome.result = Walk_chunks(stream, topLevelOnly);
+            outcome.model = &ModelOfFile(stream);
+            outcome.result = WalkFile(stream, topLevelOnly, *outcome.model);
         } catch (const Error& error) {
             outcome.errorKind = error.Kind();
         }
@@ -224,11 +226,16 @@ void ReadSetListBank(Reader& listing) {
 }
 
 // One section of the instrument definition file for the bank, with the names of its listing lines.
-void ReadSection(Reader& ins, const ListedBank& bank) {
-    std::string head = bank.combi ? "[Kronos Combi Bank " : "[Kronos Program Bank ";
-    if (bank.name.size() < 4) head.append(4 - bank.name.size(), ' ');
-    ins.Take("\r\n" + head + bank.name + "]\r\n", "a section head that does not match the listing");
-    const std::string label = BankLabel(bank.name);
+// A Kronos head shows the bank name as the listing does, in at least four columns; the others show
+// it as it is, and their entry labels begin with it whole.
+void ReadSection(Reader& ins, const ListedBank& bank, const Model& model) {
+    const std::size_t first = bank.name.find_first_not_of(' ');
+    if (first == std::string::npos) Finding("a bank listed without a name");
+    const std::string name = bank.name.substr(first);
+    const bool kronos = model.layout == Layout::Kronos;
+    const std::string head = "[" + std::string(model.word) + (bank.combi ? " Combi Bank " : " Program Bank ") + (kronos ? bank.name : name);
+    ins.Take("\r\n" + head + "]\r\n", "a section head that does not match the listing");
+    const std::string label = kronos ? BankLabel(bank.name) : name;
     for (int i = 0; i < 128; ++i) {
         ins.Take(std::to_string(i) + "=" + label + Number3(i) + " ", "an entry line out of order");
         // The field is the name with spaces in front; the entry shows the name alone, so the
@@ -244,6 +251,7 @@ void ReadSection(Reader& ins, const ListedBank& bank) {
 // Banks are listed whole or not at all, and every program or combination bank in the listing has
 // its section in the instrument definition file, in the same order. Returns the listed banks.
 std::vector<ListedBank> CheckOutputs(const Outcome& outcome) {
+    if (!outcome.model) Finding("a walk without a model");
     std::vector<ListedBank> banks;
     Reader listing(outcome.listing);
     Reader ins(outcome.ins);
@@ -252,7 +260,7 @@ std::vector<ListedBank> CheckOutputs(const Outcome& outcome) {
             ReadSetListBank(listing);
             banks.emplace_back().setList = true;
         } else if (listing.Peek("PROGRAM ") || listing.Peek("COMBI   ")) {
-            ReadSection(ins, banks.emplace_back(ReadRecordBank(listing)));
+            ReadSection(ins, banks.emplace_back(ReadRecordBank(listing)), *outcome.model);
         } else {
             Finding("a listing line of no known kind");
         }
@@ -324,12 +332,12 @@ void CheckFormats(const Catalogue& catalogue, const FormatSource& source) {
                 "Cubase script");
     }
     if (!banks.programs.empty()) {
-        Require(checks::CheckReaBank(Written([&](OutputTextFile& out) { WriteReaBank(out, banks.programs, "programs", source); }), banks.programs),
+        Require(checks::CheckReaBank(Written([&](OutputTextFile& out) { WriteReaBank(out, banks, ChunkType::PRG1, source); }), banks, ChunkType::PRG1),
                 "program ReaBank");
     }
     if (!banks.combinations.empty()) {
-        Require(checks::CheckReaBank(Written([&](OutputTextFile& out) { WriteReaBank(out, banks.combinations, "combinations", source); }),
-                                     banks.combinations),
+        Require(checks::CheckReaBank(Written([&](OutputTextFile& out) { WriteReaBank(out, banks, ChunkType::CMB1, source); }),
+                                     banks, ChunkType::CMB1),
                 "combination ReaBank");
     }
     Require(checks::CheckCsv(Written([&](OutputTextFile& out) { WriteCsv(out, catalogue); }), catalogue), "CSV");

@@ -28,8 +28,8 @@ protected:
     void SetUp() override {
         testing_support::ClearBankBuffers();
         InputName = "in.pcg";
-        WriteFile(kHeaderTemplateName, std::string("H1\r\nH2"));
-        WriteFile(kTrailerTemplateName, std::string("T1\r\n\r\nT3\r\n"));
+        WriteFile("Kronos_INS_header.ins", std::string("H1\r\nH2"));
+        WriteFile("Kronos_INS_trailer.ins", std::string("T1\r\n\r\nT3\r\n"));
     }
     void TearDown() override {
         Verbose = false;

@@ -9,7 +9,6 @@
 #include "CRC32/CRC32.h"
 #include "PCG_readINS/BankLoader.h"
 #include "TestSupport.h"
-#include "formats/BankSelect.h"
 #include "formats/Catalogue.h"
 #include "formats/Formats.h"
 #include "formats/Text.h"
@@ -52,42 +51,6 @@ TEST(FormatText, CleanUpAndEncodings) {
     EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
 }
 
-// Every bank name the loader gives a program or combination bank can be selected, each with
-// its own numbers; nothing else can.
-TEST(BankSelectTable, CoversEveryNamedBankOnce) {
-    struct Family {
-        ChunkType kind;
-        std::uint8_t bankKind;
-        std::vector<std::uint32_t> ids;
-        std::size_t count;
-    };
-    std::vector<std::uint32_t> programIds{0, 1, 2, 3, 4, 0x8000};
-    for (std::uint32_t id = 0x20000; id <= 0x2000D; ++id) programIds.push_back(id);
-    std::vector<std::uint32_t> combiIds{0, 1, 2, 3, 4, 5, 6};
-    for (std::uint32_t id = 0x20000; id <= 0x20006; ++id) combiIds.push_back(id);
-    for (const Family& family : {Family{ChunkType::PRG1, kBankKindHD1Program, programIds, 20}, Family{ChunkType::CMB1, kBankKindCombi, combiIds, 14}}) {
-        std::vector<int> seen;
-        for (const std::uint32_t id : family.ids) {
-            const auto select = BankSelectFor(family.kind, Bank_name(family.bankKind, id));
-            ASSERT_TRUE(select) << Bank_name(family.bankKind, id);
-            EXPECT_EQ(select->msb, 0);
-            seen.push_back(select->lsb);
-        }
-        std::sort(seen.begin(), seen.end());
-        EXPECT_EQ(std::unique(seen.begin(), seen.end()) - seen.begin(), static_cast<long>(family.count));
-    }
-    EXPECT_EQ(BankSelectFor(ChunkType::PRG1, "Int F")->lsb, 5);
-    EXPECT_EQ(BankSelectFor(ChunkType::PRG1, "User AA")->lsb, 15);
-    EXPECT_EQ(BankSelectFor(ChunkType::CMB1, "Int G")->lsb, 6);
-    EXPECT_EQ(BankSelectFor(ChunkType::CMB1, "User G")->lsb, 14);
-    for (const char* name : {"Invalid Bank", "??", "", "int a"}) {
-        EXPECT_FALSE(BankSelectFor(ChunkType::PRG1, name)) << name;
-        EXPECT_FALSE(BankSelectFor(ChunkType::CMB1, name)) << name;
-    }
-    EXPECT_FALSE(BankSelectFor(ChunkType::CMB1, "User AA"));
-    EXPECT_FALSE(BankSelectFor(ChunkType::PRG1, "Int G"));
-}
-
 std::vector<std::uint8_t> Bank(std::uint32_t recordSize, const std::vector<std::string>& names) {
     std::vector<std::uint8_t> bank(std::size_t{kRecordsPerBank} * recordSize, 0);
     for (std::size_t i = 0; i < names.size(); ++i) std::memcpy(&bank[i * recordSize], names[i].data(), names[i].size());
@@ -122,7 +85,7 @@ TEST(Catalogue, KeepsNamesAndBothChecksumsOfEveryEntry) {
     EXPECT_EQ(setList.entries[1].checksum, 0x1FBEDFAAu);  // its slot 0
     EXPECT_EQ(setList.entries[1 + 5].Name(), "Slot Five");
     EXPECT_EQ(setList.entries[129].checksum, 0x1344B4BAu);  // set list 1
-    EXPECT_EQ(EntryLabel("User AA", 7), "UAA007");
+    EXPECT_EQ(EntryLabel(bank, 7), "IA007");
 }
 
 // A small catalogue whose names try every escape: a program bank Int A, an unselectable
@@ -193,7 +156,7 @@ TEST(FormatWriters, ReaBankAndCubase) {
     const Catalogue catalogue = Awkward();
     const Selection selection = SelectBanks(catalogue);
     const Written reabank =
-        Capture([&](OutputTextFile& out) { WriteReaBank(out, selection.banks.programs, "programs", kSource); });
+        Capture([&](OutputTextFile& out) { WriteReaBank(out, selection.banks, ChunkType::PRG1, kSource); });
     ASSERT_EQ(reabank.lines.size(), 3u + 128u);
     EXPECT_EQ(reabank.lines[0], "// REAPER bank file: Korg Kronos programs of dir/My & <Bank>.pcg, written by MORVANE 9.9");
     EXPECT_EQ(reabank.lines[2], "Bank 0 0 Kronos Program Bank Int A");

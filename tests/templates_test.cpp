@@ -2,12 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
 #include <string>
+#include <vector>
 
-#include "PCG_readINS/BankLoader.h"
 #include "TestSupport.h"
-#include "formats/BankSelect.h"
+#include "models/Models.h"
 
 #ifndef MORVANE_TEMPLATE_DIR
 #error "MORVANE_TEMPLATE_DIR must name the folder of the bundled templates"
@@ -29,56 +28,43 @@ std::map<std::string, long> PatchLines(const std::string& trailer, const std::st
     return targets;
 }
 
-std::set<std::string> PatchTargets(const std::string& trailer, const std::string& instrument) {
-    std::set<std::string> targets;
-    for (const auto& [target, n] : PatchLines(trailer, instrument)) targets.insert(target);
-    return targets;
-}
+std::string Template(const char* name) { return ReadFile(std::string(MORVANE_TEMPLATE_DIR "/") + name); }
 
-std::set<std::string> BankNames(std::uint8_t kind) {
-    std::set<std::string> names;
-    for (std::uint32_t id = 0; id <= 0x20010; ++id) {
-        const std::string name = morvane::Bank_name(kind, id);
-        if (name != "Invalid Bank") names.insert(name);
-    }
-    return names;
-}
-
-TEST(BundledTemplates, EveryBankTheConverterNamesHasItsPatchLine) {
-    const std::string header = ReadFile(MORVANE_TEMPLATE_DIR "/Kronos_INS_header.ins");
-    const std::string trailer = ReadFile(MORVANE_TEMPLATE_DIR "/Kronos_INS_trailer.ins");
-    EXPECT_NE(header.find("\r\n.Patch Names\r\n"), std::string::npos);
-    for (const char* marker : {".Note Names", ".Controller Names", ".RPN Names", ".NRPN Names", ".Instrument Definitions"}) {
-        EXPECT_NE(trailer.find(std::string("\r\n") + marker + "\r\n"), std::string::npos) << marker;
-    }
-
-    std::set<std::string> programSections, combiSections;
-    for (const std::string& name : BankNames(0)) programSections.insert("Kronos Program Bank " + name);
-    for (const std::string& name : BankNames(1)) combiSections.insert("Kronos Combi Bank " + name);
-    programSections.insert("General MIDI");
-    EXPECT_EQ(PatchTargets(trailer, "Korg Kronos Programs"), programSections);
-    EXPECT_EQ(PatchTargets(trailer, "Korg Kronos Combinations"), combiSections);
-
-    // The .ins and the other formats select a bank by the same numbers: Patch[n], n = MSB * 128 + LSB.
-    const struct {
-        morvane::ChunkType kind;
-        const char* instrument;
-        std::string head;
-    } instruments[] = {{morvane::ChunkType::PRG1, "Korg Kronos Programs", "Kronos Program Bank "},
-                       {morvane::ChunkType::CMB1, "Korg Kronos Combinations", "Kronos Combi Bank "}};
-    for (const auto& instrument : instruments) {
-        for (const auto& [target, n] : PatchLines(trailer, instrument.instrument)) {
-            if (target == "General MIDI") continue;
-            const auto select = morvane::BankSelectFor(instrument.kind, target.substr(instrument.head.size()));
-            ASSERT_TRUE(select) << target;
-            EXPECT_EQ(n, select->msb * 128 + select->lsb) << target;
+// Every model's instruments map each bank it names, and only those, by the numbers the other
+// formats select it by: Patch[n], n = MSB * 128 + LSB.
+TEST(BundledTemplates, EveryBankAModelNamesHasItsPatchLine) {
+    for (const morvane::Model& model : morvane::Models()) {
+        const std::string word = model.word;
+        const std::string header = Template(model.headerTemplate), trailer = Template(model.trailerTemplate);
+        EXPECT_NE(header.find("\r\n.Patch Names\r\n"), std::string::npos) << word;
+        for (const char* marker : {".Note Names", ".Controller Names", ".RPN Names", ".NRPN Names", ".Instrument Definitions"}) {
+            EXPECT_NE(trailer.find(std::string("\r\n") + marker + "\r\n"), std::string::npos) << word << ": " << marker;
+        }
+        const struct {
+            morvane::ChunkType kind;
+            std::string instrument, head;
+        } modes[] = {{morvane::ChunkType::PRG1, "Korg " + word + " Programs", word + " Program Bank "},
+                     {morvane::ChunkType::CMB1, "Korg " + word + " Combinations", word + " Combi Bank "}};
+        for (const auto& mode : modes) {
+            std::map<std::string, long> expected;
+            for (const morvane::ModelBank& bank : model.banks) {
+                if (bank.kind == mode.kind) expected[mode.head + bank.name] = bank.select.msb * 128 + bank.select.lsb;
+            }
+            std::map<std::string, long> found = PatchLines(trailer, mode.instrument);
+            if (mode.kind == morvane::ChunkType::PRG1) {
+                EXPECT_EQ(found.count("General MIDI"), 1u) << mode.instrument;
+                found.erase("General MIDI");
+            }
+            EXPECT_EQ(found, expected) << mode.instrument;
         }
     }
 }
 
 TEST(BundledTemplates, LinesEndInCrLfAndInstrumentsHoldNoComments) {
-    for (const char* name : {"/Kronos_INS_header.ins", "/Kronos_INS_trailer.ins"}) {
-        const std::string text = ReadFile(std::string(MORVANE_TEMPLATE_DIR) + name);
+    std::vector<const char*> names;
+    for (const morvane::Model& model : morvane::Models()) names.insert(names.end(), {model.headerTemplate, model.trailerTemplate});
+    for (const char* name : names) {
+        const std::string text = Template(name);
         ASSERT_GE(text.size(), 2u);
         EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << name;
         for (std::size_t i = 0; i < text.size(); ++i) {
@@ -90,12 +76,14 @@ TEST(BundledTemplates, LinesEndInCrLfAndInstrumentsHoldNoComments) {
             }
         }
     }
-    bool inInstruments = false, inInstrument = false;
-    for (const std::string& line : Lines(ReadFile(MORVANE_TEMPLATE_DIR "/Kronos_INS_trailer.ins"))) {
-        if (line == ".Instrument Definitions") inInstruments = true;
-        if (inInstruments && !line.empty() && line[0] == '[') inInstrument = true;
-        if (inInstrument) {
-            EXPECT_NE(line.rfind(';', 0), 0u) << "comment inside an instrument: " << line;
+    for (const morvane::Model& model : morvane::Models()) {
+        bool inInstruments = false, inInstrument = false;
+        for (const std::string& line : Lines(Template(model.trailerTemplate))) {
+            if (line == ".Instrument Definitions") inInstruments = true;
+            if (inInstruments && !line.empty() && line[0] == '[') inInstrument = true;
+            if (inInstrument) {
+                EXPECT_NE(line.rfind(';', 0), 0u) << model.trailerTemplate << ": comment inside an instrument: " << line;
+            }
         }
     }
 }

@@ -84,6 +84,87 @@ Bytes Record(std::uint32_t size, std::string_view name, std::uint8_t filler) {
     return out;
 }
 
+Bytes TritonFileHeaderBytes(std::uint8_t productCode, std::uint8_t subId) {
+    Bytes out = Text("KORG");
+    for (const std::uint8_t byte : {productCode, std::uint8_t{0}, std::uint8_t{0}, std::uint8_t{1}, subId}) out.push_back(byte);
+    out.resize(16, 0);
+    return out;
+}
+
+Bytes TritonChunkHeaderBytes(std::string_view id, std::uint32_t size) {
+    if (id.size() != 4) throw std::invalid_argument("a chunk identifier has four characters");
+    Bytes out = Text(id);
+    PutBigEndian32(out, size);
+    return out;
+}
+
+Bytes TritonChunk(std::string_view id, const Bytes& contents) {
+    return Concat({TritonChunkHeaderBytes(id, static_cast<std::uint32_t>(contents.size())), contents});
+}
+
+Bytes TritonBankChunk(std::string_view id, std::uint32_t bankId, std::uint32_t recordSize, const Bytes& records,
+                      std::uint32_t recordCount) {
+    return TritonChunk(id, Concat({BankHeaderBytes(recordCount, recordSize, bankId), records}));
+}
+
+Bytes TritonPcgFile(const std::vector<Bytes>& level2Chunks, std::uint8_t productCode, std::uint8_t subId) {
+    Bytes body;
+    for (const Bytes& chunk : level2Chunks) Append(body, chunk);
+    return Concat({TritonFileHeaderBytes(productCode, subId), TritonChunkHeaderBytes("PCG1", static_cast<std::uint32_t>(body.size())), body});
+}
+
+Bytes TritonRecords(std::uint32_t recordSize, const std::vector<std::string>& names, std::uint8_t filler) {
+    constexpr std::size_t kTritonName = 16;
+    Bytes records(std::size_t{kRecordsPerBank} * recordSize, filler);
+    for (std::size_t i = 0; i < names.size() && i < kRecordsPerBank; ++i) {
+        std::string name = names[i].substr(0, kTritonName);
+        name.resize(kTritonName, ' ');
+        std::copy(name.begin(), name.end(), records.begin() + static_cast<std::ptrdiff_t>(i * recordSize));
+    }
+    return records;
+}
+
+namespace {
+
+Bytes TritonNamedBank(std::string_view id, std::uint32_t bankId, std::uint32_t recordSize, const std::string& bank, const char* what) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 128; ++i) names.push_back(bank + " " + what + " " + std::to_string(i));
+    return TritonBankChunk(id, bankId, recordSize, TritonRecords(recordSize, names, static_cast<std::uint8_t>(bankId + 1)));
+}
+
+// Disk-mode item names: chunk id, bank id, 20 name bytes.
+Bytes IniItem(std::string_view id, std::uint32_t bankId, std::string_view name) {
+    Bytes item = Text(id);
+    PutBigEndian32(item, bankId);
+    Bytes text = Text(name);
+    text.resize(20, 0);
+    return Concat({item, text});
+}
+
+}  // namespace
+
+Bytes TritonExtremeSample() {
+    Bytes division(44, 0);
+    division[5] = 0x1F;
+    const std::vector<Bytes> items{IniItem("PRG1", 0, "Programs"), IniItem("PBK1", 0, "Bank A"), IniItem("GLB1", 0, "Global Setting")};
+    Bytes itemNames;
+    PutBigEndian32(itemNames, static_cast<std::uint32_t>(items.size()));
+    for (const Bytes& item : items) Append(itemNames, item);
+
+    Bytes programs, combis;
+    const std::string later = "HIJKLMN";
+    for (std::uint32_t b = 0; b < 5; ++b) Append(programs, TritonNamedBank("PBK1", b, 540, std::string(1, static_cast<char>('A' + b)), "Prog"));
+    Append(programs, TritonNamedBank("MBK1", 0x8000, 604, "F", "Prog"));
+    for (std::uint32_t b = 0; b < 7; ++b) Append(programs, TritonNamedBank("PBK1", 0x20000 + b, 540, later.substr(b, 1), "Prog"));
+    for (std::uint32_t b = 0; b < 5; ++b) Append(combis, TritonNamedBank("CBK1", b, 448, std::string(1, static_cast<char>('A' + b)), "Combi"));
+    for (std::uint32_t b = 0; b < 7; ++b) Append(combis, TritonNamedBank("CBK1", 0x20000 + b, 448, later.substr(b, 1), "Combi"));
+
+    return TritonPcgFile({TritonChunk("DIV1", division), TritonChunk("INI1", itemNames), TritonChunk("PRG1", programs),
+                          TritonChunk("CMB1", combis), TritonChunk("DKT1", TritonBankChunk("DBK1", 0, 4112, Bytes(16 * 4112, 7), 16)),
+                          TritonChunk("ARP1", TritonBankChunk("ABK1", 0, 320, Bytes(200 * 320, 9), 200)), TritonChunk("GLB1", Bytes(876, 3))},
+                         0x50, 1);
+}
+
 std::uint64_t Random::Next() {
     // splitmix64
     std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);

@@ -33,6 +33,25 @@ Bytes Record(std::uint32_t size, std::string_view name, std::uint8_t filler = 0)
 // Puts a name into the 24 name bytes at offset, zero-padded.
 void PutName(Bytes& out, std::size_t offset, std::string_view name);
 
+// The Triton family: a 16-byte file header whose byte 8 tells a Triton Extreme (1) from the other
+// Tritons (0), and 8-byte chunk headers (identifier, big-endian body size).
+Bytes TritonFileHeaderBytes(std::uint8_t productCode = 0x50, std::uint8_t subId = 0);
+Bytes TritonChunkHeaderBytes(std::string_view id, std::uint32_t size);
+Bytes TritonChunk(std::string_view id, const Bytes& contents);
+// A bank chunk: header, bank header (recordCount records of recordSize) and the records.
+Bytes TritonBankChunk(std::string_view id, std::uint32_t bankId, std::uint32_t recordSize, const Bytes& records,
+                      std::uint32_t recordCount = 128);
+// File header, PCG1 header sized for the chunks, and the chunks.
+Bytes TritonPcgFile(const std::vector<Bytes>& level2Chunks, std::uint8_t productCode = 0x50, std::uint8_t subId = 0);
+// 128 records of recordSize: record i named names[i] (its 16 name bytes padded with spaces, as the
+// instruments pad them), the rest filler.
+Bytes TritonRecords(std::uint32_t recordSize, const std::vector<std::string>& names, std::uint8_t filler = 0);
+// A Triton Extreme bank file laid out as its factory file is: DIV1, an INI1 whose item names hold
+// "GLB1" and "PBK1", program banks A-E, F (MOSS, 604-byte records) and H-N, combination banks A-E
+// and H-N, then drum kits, arpeggios and global data. Program i of bank X is named "X Prog i",
+// combination i "X Combi i".
+Bytes TritonExtremeSample();
+
 // A small deterministic generator, the same on every platform and compiler.
 class Random {
 public:

@@ -16,6 +16,12 @@ UpdateFunction ChosenEngine() {
     return engine;
 }
 
+// The register plus the length, never 0.
+std::uint32_t Finished(std::uint32_t reg, std::uint32_t length) {
+    const std::uint32_t sum = reg + length;
+    return sum == 0 ? 1 : sum;
+}
+
 }  // namespace
 
 std::uint32_t RecordChecksum(const std::uint8_t* bytes, std::int32_t length) {
@@ -23,8 +29,12 @@ std::uint32_t RecordChecksum(const std::uint8_t* bytes, std::int32_t length) {
         throw RangeError("checksum index " + std::to_string(kMaxChecksumLength) + " is out of range");
     }
     const std::uint32_t reg = length > 0 ? ChosenEngine()(0xFFFFFFFFu, bytes, static_cast<std::size_t>(length)) : 0xFFFFFFFFu;
-    const std::uint32_t sum = reg + static_cast<std::uint32_t>(length);
-    return sum == 0 ? 1 : sum;
+    return Finished(reg, static_cast<std::uint32_t>(length));
+}
+
+std::uint32_t RecordChecksumOf(const std::uint8_t* bytes, std::size_t length) {
+    const std::uint32_t reg = length > 0 ? ChosenEngine()(0xFFFFFFFFu, bytes, length) : 0xFFFFFFFFu;
+    return Finished(reg, static_cast<std::uint32_t>(length));
 }
 
 }  // namespace morvane

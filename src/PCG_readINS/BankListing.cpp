@@ -1,8 +1,11 @@
 #include "PCG_readINS/BankListing.h"
 
+#include <cstring>
+
 #include "CRC32/CRC32.h"
 #include "PCG_readINS/Format.h"
 #include "PCG_readINS/ProcessState.h"
+#include "models/Models.h"
 
 namespace morvane {
 
@@ -10,18 +13,20 @@ namespace {
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-void WriteRecordBank(const std::uint8_t* bank, std::uint32_t recordSize, const char* sectionHead,
-                     const char* listingLine, const std::string& name) {
-    const std::string label = BankLabel(name);
+constexpr const char* kProgramLine = "PROGRAM %4s %3.3d \"%24s\" %8.8x";
+constexpr const char* kCombiLine = "COMBI   %4s %3.3d \"%24s\" %8.8x";
+
+void WriteRecordBank(const ListedBank& bank, const std::string& sectionHead) {
+    const char* listingLine = bank.kind == ChunkType::CMB1 ? kCombiLine : kProgramLine;
     InsFile.WriteLine("");
-    InsFile.WriteLine(Format(sectionHead, {name}));
+    InsFile.WriteLine(sectionHead);
     for (std::int32_t i = 0; i < static_cast<std::int32_t>(kRecordsPerBank); ++i) {
-        const std::uint8_t* record = bank + static_cast<std::size_t>(i) * recordSize;
-        const std::string_view recordName = RecordName(record);
-        const std::uint32_t checksum = RecordChecksum(record, static_cast<std::int32_t>(recordSize));
-        FormatAppend(ListingFile.Buffer(), listingLine, {name, i, recordName, checksum});
+        const std::uint8_t* record = bank.records + static_cast<std::size_t>(i) * bank.recordSize;
+        const std::string_view recordName = RecordNameOf(record, bank.nameLength);
+        const std::uint32_t checksum = RecordChecksumOf(record, bank.recordSize);
+        FormatAppend(ListingFile.Buffer(), listingLine, {bank.name, i, recordName, checksum});
         ListingFile.EndLine();
-        FormatAppend(InsFile.Buffer(), "%d=%s%3.3d %s", {i, label, i, recordName});
+        FormatAppend(InsFile.Buffer(), "%d=%s%3.3d %s", {i, bank.label, i, recordName});
         InsFile.EndLine();
     }
 }
@@ -43,6 +48,8 @@ void WriteSetListBank(const std::uint8_t* bank) {
     }
 }
 
+const char* KindWords(ChunkType kind) { return kind == ChunkType::CMB1 ? " Combi Bank " : " Program Bank "; }
+
 }  // namespace
 
 std::string Trimmed(const std::string& text) {
@@ -59,19 +66,35 @@ std::string BankLabel(const std::string& bankName) {
     return name.substr(0, 1) + Trimmed(rest);
 }
 
-void Write_bank_listing(const std::uint8_t* bank, ChunkType kind, const std::string& bankName) {
+std::string_view RecordNameOf(const std::uint8_t* record, std::uint32_t nameLength) {
+    const void* zero = std::memchr(record, 0, nameLength);
+    const std::size_t length = zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - record) : nameLength;
+    return std::string_view(reinterpret_cast<const char*>(record), length);
+}
+
+ListedBank KronosBank(const std::uint8_t* bank, ChunkType kind, const std::string& bankName) {
     const std::string name = Trimmed(bankName);
+    std::uint32_t recordSize = kSetListRecordSize;
+    if (kind == ChunkType::PRG1) recordSize = kProgramRecordSize;
+    if (kind == ChunkType::CMB1) recordSize = kCombiRecordSize;
+    return {bank, kind, name, BankLabel(name), recordSize, kNameLength, &KronosModel()};
+}
+
+void Write_bank_listing(const std::uint8_t* bank, ChunkType kind, const std::string& bankName) {
+    const ListedBank listed = KronosBank(bank, kind, bankName);
     switch (kind) {
-        case ChunkType::PRG1:
-            WriteRecordBank(bank, kProgramRecordSize, "[Kronos Program Bank %4s]", "PROGRAM %4s %3.3d \"%24s\" %8.8x", name);
-            break;
-        case ChunkType::CMB1:
-            WriteRecordBank(bank, kCombiRecordSize, "[Kronos Combi Bank %4s]", "COMBI   %4s %3.3d \"%24s\" %8.8x", name);
-            break;
+        case ChunkType::PRG1: WriteRecordBank(listed, Format("[Kronos Program Bank %4s]", {listed.name})); break;
+        case ChunkType::CMB1: WriteRecordBank(listed, Format("[Kronos Combi Bank %4s]", {listed.name})); break;
         case ChunkType::SLS1: WriteSetListBank(bank); break;
         default: return;
     }
-    if (BankListed) BankListed(bank, kind, name);
+    if (BankListed) BankListed(listed);
+}
+
+void Write_bank_listing(const ListedBank& bank) {
+    if (bank.kind != ChunkType::PRG1 && bank.kind != ChunkType::CMB1) return;
+    WriteRecordBank(bank, "[" + std::string(bank.model->word) + KindWords(bank.kind) + bank.name + "]");
+    if (BankListed) BankListed(bank);
 }
 
 }  // namespace morvane

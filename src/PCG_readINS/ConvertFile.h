@@ -6,10 +6,8 @@
 
 namespace morvane {
 
-constexpr const char* kHeaderTemplateName = "Kronos_INS_header.ins";
-constexpr const char* kTrailerTemplateName = "Kronos_INS_trailer.ins";
-
-// The base is OutputBase without its directory part and one extension. Returns the walk's
+// The base is OutputBase without its directory part and one extension. The file header names the
+// model, whose templates frame the .ins and whose walker reads the file. Returns the walk's
 // result. A template that cannot be opened ends the process with exit code 1.
 bool ConvertFile(InputStream& stream, bool TopLevelOnly, const std::string& OutputBase);
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
+#include "PCG_readINS/BankListing.h"
 #include "platform/TextFile.h"
 
 namespace morvane {
@@ -23,10 +24,9 @@ extern OutputTextFile ListingFile;
 // leaves it empty; the driver turns it into the exit status and a line on standard error.
 extern std::string WalkFailure;
 
-// Sees each bank right after Write_bank_listing has listed it (bankName trimmed, empty for set
-// lists): the one hook the extra output formats and the compare mode collect through. Empty
-// unless one of them asked.
-using BankListedHook = std::function<void(const std::uint8_t* bank, ChunkType kind, const std::string& bankName)>;
+// Sees each bank right after Write_bank_listing has listed it: the one hook the extra output
+// formats and the compare mode collect through. Empty unless one of them asked.
+using BankListedHook = std::function<void(const ListedBank& bank)>;
 extern BankListedHook BankListed;
 
 }  // namespace morvane

@@ -5,7 +5,7 @@
 namespace morvane {
 
 CollectedBanks::CollectedBanks(Catalogue& catalogue) {
-    BankListed = [&catalogue](const std::uint8_t* bank, ChunkType kind, const std::string& bankName) { catalogue.Add(bank, kind, bankName); };
+    BankListed = [&catalogue](const ListedBank& bank) { catalogue.Add(bank); };
 }
 
 CollectedBanks::~CollectedBanks() { BankListed = nullptr; }

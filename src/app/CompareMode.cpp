@@ -4,7 +4,7 @@
 #include <string>
 
 #include "CmdLin/CmdLin.h"
-#include "PCG_readINS/ChunkWalker.h"
+#include "PCG_readINS/FileModel.h"
 #include "PCG_readINS/ProcessState.h"
 #include "app/Collect.h"
 #include "app/Driver.h"
@@ -48,7 +48,8 @@ bool CatalogueOf(const std::string& name, Catalogue& catalogue) {
         const std::unique_ptr<InputStream> stream = OpenInputStream(name);
         const QuietWalk quiet;
         const CollectedBanks collecting(catalogue);
-        Walk_chunks(*stream, false);
+        catalogue.model = &ModelOfFile(*stream);
+        WalkFile(*stream, false, *catalogue.model);
     } catch (const std::exception& error) {
         ReportError(error, name);
         return false;
@@ -74,6 +75,12 @@ int RunCompare(const platform::CommandLine& commandLine) {
     }
     Catalogue oldFile, newFile;
     if (!CatalogueOf(oldName, oldFile) || !CatalogueOf(newName, newFile)) return kTrouble;
+    // Bank names and record layouts differ from one model to another: there is nothing to match.
+    if (oldFile.model != newFile.model) {
+        ConsoleErrorLine("morvane: " + oldName + " is a " + oldFile.model->word + " file and " + newName + " a " +
+                         newFile.model->word + " file");
+        return kTrouble;
+    }
 
     const Comparison comparison = CompareCatalogues(oldFile, newFile);
     for (const Finding& finding : comparison.findings) ConsoleLine(FindingLine(finding, oldName, newName));

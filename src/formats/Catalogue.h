@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
+#include "PCG_readINS/BankListing.h"
+#include "models/Models.h"
 
 namespace morvane {
 
@@ -24,8 +26,9 @@ struct CatalogueEntry {
 constexpr std::uint32_t kSetListEntries = 1 + kRecordsPerBank;
 
 struct CatalogueBank {
-    ChunkType kind;    // PRG1, CMB1 or SLS1
-    std::string name;  // the listing's bank name ("Int A"); empty for set list banks
+    ChunkType kind;     // PRG1, CMB1 or SLS1
+    std::string name;   // the listing's bank name ("Int A"); empty for set list banks
+    std::string label;  // what the .ins entry labels begin with ("IA")
     std::vector<CatalogueEntry> entries;
 };
 
@@ -35,14 +38,20 @@ struct Catalogue {
     enum class Detail { Formats, Compare };
 
     Detail detail = Detail::Compare;
+    const Model* model = nullptr;      // the model of the file the banks come from; set by the first
     std::vector<CatalogueBank> banks;  // in file order
 
     // A bank as Write_bank_listing hands it on. With Detail::Formats set list banks are left
     // out and bodyChecksum stays 0.
+    void Add(const ListedBank& bank);
+    // A Kronos bank, as Write_bank_listing(bank, kind, bankName) lists it.
     void Add(const std::uint8_t* bank, ChunkType kind, const std::string& bankName);
 };
 
+// The model the catalogue's banks come from; Kronos for a catalogue without banks.
+const Model& ModelOf(const Catalogue& catalogue);
+
 // "IA000": the entry label of the .ins, bank label and three-digit number.
-std::string EntryLabel(const std::string& bankName, int number);
+std::string EntryLabel(const CatalogueBank& bank, int number);
 
 }  // namespace morvane

@@ -1,6 +1,4 @@
-#include "PCG_readINS/BankListing.h"
 #include "PCG_readINS/Format.h"
-#include "formats/BankSelect.h"
 #include "formats/Text.h"
 #include "formats/Writers.h"
 
@@ -23,10 +21,10 @@ void WriteCsv(OutputTextFile& out, const Catalogue& catalogue) {
     std::string name;
     for (const CatalogueBank& bank : catalogue.banks) {
         if (bank.kind == ChunkType::SLS1) continue;
-        const std::optional<BankSelect> select = BankSelectFor(bank.kind, bank.name);
+        const std::optional<BankSelect> select = BankSelectOf(ModelOf(catalogue), bank.kind, bank.name);
         const std::string lead = std::string(bank.kind == ChunkType::PRG1 ? "Program," : "Combination,") + CsvField(CleanUtf8(bank.name)) + ",";
         const std::string tail = select ? "," + std::to_string(select->msb) + "," + std::to_string(select->lsb) : ",,";
-        const std::string label = BankLabel(bank.name);
+        const std::string& label = bank.label;
         for (std::size_t i = 0; i < bank.entries.size(); ++i) {
             const int number = static_cast<int>(i);
             const CatalogueEntry& entry = bank.entries[i];
@@ -34,7 +32,7 @@ void WriteCsv(OutputTextFile& out, const Catalogue& catalogue) {
             line += lead;
             AppendNumber(line, static_cast<unsigned>(number));
             line += ',';
-            AppendEntryLabel(line, label, number);  // the bank labels (IA, UAA, Ilid Bank, ?) need no quotes
+            AppendEntryLabel(line, label, number);  // bank labels are model data or plain letters: nothing to quote
             line += ',';
             name.clear();
             AppendCleanUtf8(name, entry.Name());

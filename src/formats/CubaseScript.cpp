@@ -1,4 +1,3 @@
-#include "PCG_readINS/BankListing.h"
 #include "formats/Text.h"
 #include "formats/Writers.h"
 
@@ -6,13 +5,13 @@ namespace morvane {
 
 namespace {
 
-void WriteMode(OutputTextFile& out, const char* mode, const std::vector<SelectableBank>& banks) {
+void WriteMode(OutputTextFile& out, const std::string& mode, const std::vector<SelectableBank>& banks) {
     if (banks.empty()) return;
-    out.WriteLine(std::string("[mode]") + mode);
+    out.WriteLine("[mode]" + mode);
     for (const SelectableBank& selectable : banks) {
         const CatalogueBank& bank = *selectable.bank;
         out.WriteLine("[g1]" + CleanText(selectable.head));
-        const std::string label = BankLabel(bank.name);
+        const std::string& label = bank.label;
         const std::string select = ", " + std::to_string(selectable.select.msb) + ", " + std::to_string(selectable.select.lsb) + "]";
         for (std::size_t i = 0; i < bank.entries.size(); ++i) {
             const int number = static_cast<int>(i);
@@ -34,12 +33,13 @@ void WriteCubaseScript(OutputTextFile& out, const ModeBanks& banks, const Format
     out.WriteLine("[creators first name]MORVANE");
     out.WriteLine("[creators last name]" + source.version);
     out.WriteLine("[device manufacturer]Korg");
-    out.WriteLine("[device name]Kronos");
-    out.WriteLine("[script name]Kronos (" + CleanFileName8Bit(source.base) + ")");
+    const std::string word = banks.model->word;
+    out.WriteLine("[device name]" + word);
+    out.WriteLine("[script name]" + word + " (" + CleanFileName8Bit(source.base) + ")");
     out.WriteLine("[script version]version 1.00");
     out.WriteLine("[define patchnames]");
-    WriteMode(out, "Kronos Programs", banks.programs);
-    WriteMode(out, "Kronos Combinations", banks.combinations);
+    WriteMode(out, word + " Programs", banks.programs);
+    WriteMode(out, word + " Combinations", banks.combinations);
     out.WriteLine("[end]");
 }
 

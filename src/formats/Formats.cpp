@@ -14,18 +14,19 @@ namespace {
 
 const char* KindWord(ChunkType kind) { return kind == ChunkType::PRG1 ? "program" : "combination"; }
 
-std::string HeadOf(const CatalogueBank& bank) {
-    return (bank.kind == ChunkType::PRG1 ? "Kronos Program Bank " : "Kronos Combi Bank ") + bank.name;
+std::string HeadOf(const Model& model, const CatalogueBank& bank) {
+    return model.word + std::string(bank.kind == ChunkType::PRG1 ? " Program Bank " : " Combi Bank ") + bank.name;
 }
 
 void Place(std::vector<SelectableBank>& mode, const CatalogueBank& bank, BankSelect select, Selection& selection) {
+    const Model& model = *selection.banks.model;
     for (SelectableBank& held : mode) {
         if (held.bank->name != bank.name) continue;
         held.bank = &bank;
         selection.repeated.push_back(&bank);
         return;
     }
-    mode.push_back({&bank, select, HeadOf(bank)});
+    mode.push_back({&bank, select, HeadOf(model, bank)});
 }
 
 std::string NotWritten(const std::vector<std::string>& files) {
@@ -88,9 +89,10 @@ bool ListsRecordBanks(const Catalogue& catalogue) {
 
 Selection SelectBanks(const Catalogue& catalogue) {
     Selection selection;
+    selection.banks.model = &ModelOf(catalogue);
     for (const CatalogueBank& bank : catalogue.banks) {
         if (bank.kind == ChunkType::SLS1) continue;
-        const std::optional<BankSelect> select = BankSelectFor(bank.kind, bank.name);
+        const std::optional<BankSelect> select = BankSelectOf(*selection.banks.model, bank.kind, bank.name);
         if (!select) {
             selection.unselectable.push_back(&bank);
             continue;
@@ -129,10 +131,10 @@ void WriteFormats(const Catalogue& catalogue, const FormatSwitches& switches, co
 
     if (selectable && switches.midnam) Write(files.Midnam(), [&](OutputTextFile& out) { WriteMidnam(out, banks, source); });
     if (switches.reabank && !banks.programs.empty()) {
-        Write(files.ReaBank(ChunkType::PRG1), [&](OutputTextFile& out) { WriteReaBank(out, banks.programs, "programs", source); });
+        Write(files.ReaBank(ChunkType::PRG1), [&](OutputTextFile& out) { WriteReaBank(out, banks, ChunkType::PRG1, source); });
     }
     if (switches.reabank && !banks.combinations.empty()) {
-        Write(files.ReaBank(ChunkType::CMB1), [&](OutputTextFile& out) { WriteReaBank(out, banks.combinations, "combinations", source); });
+        Write(files.ReaBank(ChunkType::CMB1), [&](OutputTextFile& out) { WriteReaBank(out, banks, ChunkType::CMB1, source); });
     }
     if (selectable && switches.cubase) Write(files.Cubase(), [&](OutputTextFile& out) { WriteCubaseScript(out, banks, source); });
     if (switches.csv) Write(files.Csv(), [&](OutputTextFile& out) { WriteCsv(out, catalogue); });

@@ -1,4 +1,3 @@
-#include "PCG_readINS/BankListing.h"
 #include "formats/Text.h"
 #include "formats/Writers.h"
 
@@ -27,13 +26,13 @@ void WriteBank(OutputTextFile& out, const SelectableBank& selectable) {
     out.WriteLine("          <ControlChange Control=\"32\" Value=\"" + std::to_string(selectable.select.lsb) + "\"/>");
     out.WriteLine("        </MIDICommands>");
     out.WriteLine("        <PatchNameList Name=\"" + head + "\">");
-    const std::string label = BankLabel(bank.name);
+    const std::string& label = bank.label;
     std::string text;
     for (std::size_t i = 0; i < bank.entries.size(); ++i) {
         const int number = static_cast<int>(i);
         std::string& line = out.Buffer();
         line += "          <Patch Number=\"";
-        AppendEntryLabel(line, label, number);  // the bank labels (IA, UAA, Ilid Bank, ?) need no escaping
+        AppendEntryLabel(line, label, number);  // bank labels are model data or plain letters: nothing to escape
         line += "\" Name=\"";
         text.clear();
         AppendCleanUtf8(text, bank.entries[i].Name());
@@ -69,7 +68,7 @@ void WriteMidnam(OutputTextFile& out, const ModeBanks& banks, const FormatSource
     out.WriteLine("  <MasterDeviceNames>");
     out.WriteLine("    <Manufacturer>Korg</Manufacturer>");
     // One model per bank file, so that several can be installed side by side.
-    out.WriteLine("    <Model>" + XmlEscaped("Kronos (" + CleanFileNameUtf8(source.base) + ")") + "</Model>");
+    out.WriteLine("    <Model>" + XmlEscaped(std::string(banks.model->word) + " (" + CleanFileNameUtf8(source.base) + ")") + "</Model>");
     if (!banks.programs.empty()) WriteMode(out, "Program", "Programs");
     if (!banks.combinations.empty()) WriteMode(out, "Combination", "Combinations");
     if (!banks.programs.empty()) WriteNameSet(out, "Programs", banks.programs);

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/BankSelect.h"
 #include "formats/Catalogue.h"
+#include "models/Models.h"
 #include "platform/TextFile.h"
 
 namespace morvane {
@@ -25,6 +25,7 @@ struct SelectableBank {
 };
 
 struct ModeBanks {
+    const Model* model = nullptr;  // whose banks they are
     std::vector<SelectableBank> programs;
     std::vector<SelectableBank> combinations;
 };
@@ -32,10 +33,8 @@ struct ModeBanks {
 // MIDI Name Document (MMA DTD 1.0), UTF-8: a Program and a Combination device mode, each with
 // its banks. A mode without banks is left out; ModeBanks must hold at least one bank.
 void WriteMidnam(OutputTextFile& out, const ModeBanks& banks, const FormatSource& source);
-// A REAPER bank file for one mode, UTF-8 without a byte-order mark. what: "programs" or
-// "combinations".
-void WriteReaBank(OutputTextFile& out, const std::vector<SelectableBank>& banks, const char* what,
-                  const FormatSource& source);
+// A REAPER bank file for one mode (PRG1 or CMB1), UTF-8 without a byte-order mark.
+void WriteReaBank(OutputTextFile& out, const ModeBanks& banks, ChunkType mode, const FormatSource& source);
 // A Cubase/Nuendo patch script, 8-bit as the .ins.
 void WriteCubaseScript(OutputTextFile& out, const ModeBanks& banks, const FormatSource& source);
 // Every program and combination of the catalogue, RFC 4180, UTF-8 with a byte-order mark.

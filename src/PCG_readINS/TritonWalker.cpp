@@ -1,0 +1,196 @@
+#include "PCG_readINS/TritonWalker.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "PCG_readINS/BankListing.h"
+#include "PCG_readINS/BankLoader.h"
+#include "PCG_readINS/Format.h"
+#include "PCG_readINS/ProcessState.h"
+#include "platform/Console.h"
+#include "platform/Errors.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr std::int64_t kFileHeaderSize = sizeof(PcgFileHeader);
+constexpr std::uint32_t kHeaderSize = 8;
+constexpr std::uint32_t kBankHeaderSize = sizeof(BankHeader);
+constexpr std::uint32_t kTritonNameLength = 16;
+
+struct TritonChunk {
+    ChunkId id{};
+    std::int64_t start = 0;  // of its header
+    std::uint32_t size = 0;  // of its body
+    std::int64_t Body() const { return start + kHeaderSize; }
+    std::int64_t End() const { return Body() + size; }
+};
+
+std::uint32_t BigEndian32(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) << 24 | static_cast<std::uint32_t>(bytes[1]) << 16 |
+           static_cast<std::uint32_t>(bytes[2]) << 8 | bytes[3];
+}
+
+class TritonWalk {
+public:
+    TritonWalk(InputStream& stream, bool topLevelOnly, const Model& model)
+        : stream_(stream), topLevelOnly_(topLevelOnly), model_(model) {}
+
+    bool Run() {
+        WalkFailure.clear();
+        TritonChunk pcg;
+        const bool complete = ReadHeader(kFileHeaderSize, pcg);
+        if (Verbose) ConsoleLine(Format("PCGChunk PCG1:   Name: %s  Size: %d (0x%x)", {IdText(pcg.id), pcg.size, pcg.size}));
+        if (!complete || pcg.id != ChunkIds::PCG1) {
+            ConsoleLine("PCG file does not have a valid PCG header.");
+            WalkFailure = "not a PCG file: no PCG1 chunk follows its KORG header";
+            return false;
+        }
+        if (Verbose) ConsoleLine(" Start 2nd level parsing...");
+        // Bytes after PCG1 belong to no chunk and are ignored.
+        if (!WalkLevel2(pcg.Body(), std::min(pcg.End(), stream_.Size()))) return false;
+        if (pcg.End() > stream_.Size()) return CutShort("PCG1 chunk");
+        if (Verbose) ConsoleLine(" File contains no more programs.");
+        return WalkFailure.empty();
+    }
+
+private:
+    // The chunks between from and end, one after another.
+    bool WalkLevel2(std::int64_t from, std::int64_t end) {
+        for (std::int64_t position = from; position < end;) {
+            TritonChunk chunk;
+            if (!ReadHeaderWithin(position, end, chunk)) return false;
+            if (Verbose) {
+                ConsoleLine(Format("   Name: %s  Size: %d (0x%x) at File Position: %d (0x%x)",
+                                   {IdText(chunk.id), chunk.size, chunk.size, chunk.start, chunk.start}));
+            }
+            const bool holdsBanks = !topLevelOnly_ && (chunk.id == ChunkIds::PRG1 || chunk.id == ChunkIds::CMB1);
+            if (chunk.End() > end) {
+                // Nothing the file holds is lost: the banks that are there in full are listed.
+                if (holdsBanks && !WalkBanks(chunk, end)) return false;
+                return CutShort(ChunkText(chunk));
+            }
+            if (holdsBanks) {
+                if (!WalkBanks(chunk, chunk.End())) return false;
+            } else if (Verbose) {
+                ConsoleLine("L2: Skipping over " + IdText(chunk.id) + " chunk. ");
+            }
+            position = chunk.End();
+        }
+        return true;
+    }
+
+    // The sub-chunks of a program or combination chunk up to end: its banks are listed, anything
+    // else is stepped over.
+    bool WalkBanks(const TritonChunk& chunk, std::int64_t end) {
+        const ChunkType kind = Chunk_type_of(chunk.id);
+        if (Verbose) {
+            ConsoleLine(Format("Reading inside L2 chunk (%s) of size %d (%x) at File Position: %d (0x%x)",
+                               {IdText(chunk.id), chunk.size, chunk.size, chunk.Body(), chunk.Body()}));
+        }
+        for (std::int64_t position = chunk.Body(); position < end;) {
+            TritonChunk sub;
+            if (!ReadHeaderWithin(position, end, sub)) return false;
+            if (Verbose) {
+                ConsoleLine(Format("       Name: %s  Size: %d at File Position: %d (0x%x)", {IdText(sub.id), sub.size, sub.start, sub.start}));
+            }
+            const bool bank = Is_bank_chunk(kind, sub.id);
+            if (sub.End() > end) return CutShort(bank ? BankText(kind, sub, ReadBankHeader(sub, end)) : ChunkText(sub));
+            if (bank) {
+                if (!ReadBank(kind, sub)) return false;
+            } else if (Verbose) {
+                ConsoleLine("       Skipping over " + IdText(sub.id) + " sub-chunk.");
+            }
+            position = sub.End();
+        }
+        return true;
+    }
+
+    // A bank of 128 records whose size its header gives, and which fill its chunk exactly, is
+    // listed. Any other is not, and the walk goes on: its chunk's size can still be trusted.
+    bool ReadBank(ChunkType kind, const TritonChunk& sub) {
+        const BankHeader header = ReadBankHeader(sub, sub.End());
+        const std::string bank = BankText(kind, sub, header);
+        const std::string name = BankNameOf(model_, kind, header.BankId);
+        const std::uint64_t dataSize = std::uint64_t{kRecordsPerBank} * header.RecordSize;
+        if (header.RecordCount != kRecordsPerBank || header.RecordSize < kTritonNameLength || kBankHeaderSize + dataSize != sub.size) {
+            const std::string reason = Format("%s is not a Triton bank: %d records of %d bytes in %d bytes",
+                                              {bank, header.RecordCount, header.RecordSize, sub.size});
+            if (Verbose) ConsoleLine("Bank not read: " + reason);
+            NoteFailure(reason);
+            return true;
+        }
+        if (records_.size() < dataSize) records_.resize(dataSize);
+        SeekTo(sub.Body() + kBankHeaderSize);
+        if (stream_.Read(records_.data(), static_cast<std::uint32_t>(dataSize)) < dataSize) return CutShort(bank);
+        if (Verbose) {
+            ConsoleLine("BankID: " + Hex_long(header.BankId) + " " + name + " NumProgs: " + std::to_string(header.RecordCount) +
+                        " SizeOfProg: " + std::to_string(header.RecordSize) + " 1stName: " +
+                        std::string(RecordNameOf(records_.data(), kTritonNameLength)));
+        }
+        Write_bank_listing(ListedBank{records_.data(), kind, name, name, header.RecordSize, kTritonNameLength, &model_});
+        return true;
+    }
+
+    // The fields of a bank header that lie before end; those that do not read as 0.
+    BankHeader ReadBankHeader(const TritonChunk& sub, std::int64_t end) {
+        std::uint8_t bytes[kBankHeaderSize] = {};
+        const std::int64_t available = std::min<std::int64_t>({kBankHeaderSize, sub.size, end - sub.Body()});
+        if (available > 0) {
+            SeekTo(sub.Body());
+            stream_.Read(bytes, static_cast<std::uint32_t>(available));
+        }
+        return {BigEndian32(bytes), BigEndian32(bytes + 4), BigEndian32(bytes + 8)};
+    }
+
+    std::string BankText(ChunkType kind, const TritonChunk& sub, const BankHeader& header) const {
+        return "bank " + BankNameOf(model_, kind, header.BankId) + " (" + IdText(sub.id) + ")";
+    }
+
+    static std::string ChunkText(const TritonChunk& chunk) {
+        return IdText(chunk.id) + " chunk at offset " + std::to_string(chunk.start);
+    }
+
+    // A header that lies wholly before end; a header torn by end cuts the file short.
+    bool ReadHeaderWithin(std::int64_t position, std::int64_t end, TritonChunk& chunk) {
+        if (end - position < kHeaderSize) return CutShort("the chunk header at offset " + std::to_string(position));
+        if (!ReadHeader(position, chunk)) return CutShort(ChunkText(chunk));
+        return true;
+    }
+
+    bool ReadHeader(std::int64_t position, TritonChunk& chunk) {
+        std::uint8_t bytes[kHeaderSize] = {};
+        SeekTo(position);
+        const std::uint32_t got = stream_.Read(bytes, kHeaderSize);
+        std::copy(bytes, bytes + 4, chunk.id.chars.begin());
+        chunk.start = position;
+        chunk.size = BigEndian32(bytes + 4);
+        return got == kHeaderSize;
+    }
+
+    void SeekTo(std::int64_t position) { stream_.Seek(RequireBelow2G(position, "stream position"), SeekOrigin::Beginning); }
+
+    bool CutShort(const std::string& what) {
+        if (Verbose) ConsoleLine("End Of File encountered");
+        NoteFailure(what + " is cut short");
+        return false;
+    }
+
+    // Every reason goes on the one line the driver reports.
+    static void NoteFailure(const std::string& reason) { WalkFailure += (WalkFailure.empty() ? "" : "; ") + reason; }
+
+    InputStream& stream_;
+    const bool topLevelOnly_;
+    const Model& model_;
+    std::vector<std::uint8_t> records_;  // the bank being listed; grows to the largest bank of the file
+};
+
+}  // namespace
+
+bool Walk_triton_chunks(InputStream& stream, bool TopLevelOnly, const Model& model) {
+    return TritonWalk(stream, TopLevelOnly, model).Run();
+}
+
+}  // namespace morvane

@@ -1,0 +1,174 @@
+#include "PCG_readINS/TritonWalker.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CRC32/CRC32.h"
+#include "PCG_readINS/FileModel.h"
+#include "PCG_readINS/Format.h"
+#include "PCG_readINS/ProcessState.h"
+#include "PcgBuilder.h"
+#include "TestSupport.h"
+#include "platform/Console.h"
+
+namespace {
+
+using namespace morvane;
+using namespace pcgbuild;
+using testing_support::CapturedOutputs;
+using testing_support::Lines;
+
+struct Walked {
+    bool result = false;
+    std::vector<std::string> banks;  // "PRG1 A 540 <first name>" per listed bank
+    std::string failure;
+    std::string console;
+    std::string ins, listing;
+};
+
+// Walks a file as a conversion does: by the model its header names.
+Walked Walk(const Bytes& file, bool topLevelOnly = false) {
+    MemoryStream stream(file);
+    CapturedOutputs outputs;
+    ConsoleCapture console;
+    Walked walked;
+    BankListed = [&walked](const ListedBank& bank) {
+        walked.banks.push_back(IdText(ChunkTypeNames[static_cast<int>(bank.kind)]) + " " + bank.name + " " +
+                               std::to_string(bank.recordSize) + " " + std::string(RecordNameOf(bank.records, bank.nameLength)));
+    };
+    walked.result = WalkFile(stream, topLevelOnly, ModelOfFile(stream));
+    BankListed = nullptr;
+    outputs.Flush();
+    walked.failure = WalkFailure;
+    walked.console = console.Text();
+    walked.ins = outputs.Ins();
+    walked.listing = outputs.Listing();
+    return walked;
+}
+
+Bytes Bank(const char* id, std::uint32_t bankId, const std::string& firstName, std::uint32_t recordSize = 540) {
+    return TritonBankChunk(id, bankId, recordSize, TritonRecords(recordSize, {firstName}));
+}
+
+std::string Padded(const std::string& name) { return name + std::string(16 - name.size(), ' '); }
+
+Bytes Cut(Bytes bytes, std::size_t size) {
+    bytes.resize(size);
+    return bytes;
+}
+
+TEST(TritonWalker, LayoutFacts) {
+    const Bytes a = Bank("PBK1", 0, "Noisy Stabber"), b = Bank("PBK1", 1, "Synth Sweeper");
+    const Bytes combi = Bank("CBK1", 0, "Romance Layers", 448);
+    const Bytes programs = TritonChunk("PRG1", Concat({a, b}));
+    const Bytes withCombis = TritonPcgFile({programs, TritonChunk("CMB1", combi)});
+    const std::string listedA = "PRG1 A 540 " + Padded("Noisy Stabber"), listedB = "PRG1 B 540 " + Padded("Synth Sweeper");
+    const std::string listedCombi = "CMB1 A 448 " + Padded("Romance Layers");
+    const std::size_t afterPcg1 = 24, firstBank = afterPcg1 + 8;  // file header, PCG1 header, PRG1 header
+
+    Bytes badCount = Bank("PBK1", 0x20000, "x");
+    badCount[8 + 3] = 100;  // the count says 100, the records are 128
+    const Bytes fewRecords = TritonBankChunk("PBK1", 0x20000, 540, Bytes(100 * 540), 100);
+    const Bytes smallRecords = TritonBankChunk("PBK1", 2, 15, Bytes(128 * 15));
+    const Bytes bytesLeftOver = TritonChunk("PBK1", Concat({BankHeaderBytes(128, 16, 3), Bytes(128 * 16 + 1)}));
+    const Bytes noBankHeader = TritonChunk("PBK1", Bytes{0, 0, 0, 128});
+    const Bytes unknownIds = TritonPcgFile({TritonChunk("DIV1", Bytes(44, 1)), TritonChunk("INI1", Text("PBK1GLB1PRG1")),
+                                            TritonChunk("XXXX", Bytes(3)),
+                                            TritonChunk("PRG1", Concat({a, TritonChunk("ZZZZ", Text("PBK1")), b})),
+                                            TritonChunk("PV2P", Bank("PV2B", 0, "", 16)), TritonChunk("CMB1", a),
+                                            TritonChunk("DKT1", Bank("DBK1", 0, "Kit", 4112)), TritonChunk("GLB1", Bytes(876))});
+
+    struct Case {
+        const char* what;
+        Bytes file;
+        bool topLevelOnly;
+        std::vector<std::string> banks;
+        std::string failure;
+    };
+    const Case cases[] = {
+        {"8-byte headers, banks in file order", withCombis, false, {listedA, listedB, listedCombi}, ""},
+        {"/T steps over every chunk", withCombis, true, {}, ""},
+        {"MBK1 of 604-byte records is bank F (Triton Extreme)",
+         TritonPcgFile({TritonChunk("PRG1", Bank("MBK1", 0x8000, "War Birds", 604))}, 0x50, 1), false, {"PRG1 F 604 " + Padded("War Birds")}, ""},
+        {"expansion banks by model", TritonPcgFile({TritonChunk("PRG1", Bank("PBK1", 0x20007, "x"))}), false, {"PRG1 EXB-H 540 " + Padded("x")}, ""},
+        {"Karma combination F", TritonPcgFile({TritonChunk("CMB1", Bank("CBK1", 5, "y", 448))}, 0x5D), false, {"CMB1 F 448 " + Padded("y")}, ""},
+        {"a bank id outside the table", TritonPcgFile({TritonChunk("PRG1", Bank("PBK1", 4, "z"))}, 0x63), false,
+         {"PRG1 Invalid Bank 540 " + Padded("z")}, ""},
+        {"unknown chunks and sub-chunks, and banks out of place, are stepped over", unknownIds, false, {listedA, listedB}, ""},
+        {"count other than 128; the walk goes on", TritonPcgFile({TritonChunk("PRG1", Concat({badCount, fewRecords, a}))}, 0x50, 1), false,
+         {listedA},
+         "bank H (PBK1) is not a Triton bank: 100 records of 540 bytes in 69132 bytes; "
+         "bank H (PBK1) is not a Triton bank: 100 records of 540 bytes in 54012 bytes"},
+        {"records under 16 bytes, sizes that do not add up, no bank header",
+         TritonPcgFile({TritonChunk("PRG1", Concat({smallRecords, bytesLeftOver, noBankHeader}))}, 0x50, 1), false, {},
+         "bank C (PBK1) is not a Triton bank: 128 records of 15 bytes in 1932 bytes; "
+         "bank D (PBK1) is not a Triton bank: 128 records of 16 bytes in 2061 bytes; "
+         "bank A (PBK1) is not a Triton bank: 128 records of 0 bytes in 4 bytes"},
+        {"cut short inside a bank: the banks before stay", Cut(withCombis, firstBank + a.size() + 100), false, {listedA},
+         "bank B (PBK1) is cut short"},
+        {"cut short inside a bank header", Cut(withCombis, firstBank + a.size() + 10), false, {listedA}, "bank A (PBK1) is cut short"},
+        {"a header torn after 3 bytes", Cut(withCombis, afterPcg1 + programs.size() + 3), false, {listedA, listedB},
+         "the chunk header at offset " + std::to_string(afterPcg1 + programs.size()) + " is cut short"},
+        {"a chunk past the end of the file", Cut(withCombis, withCombis.size() - 1), false, {listedA, listedB},
+         "bank A (CBK1) is cut short"},
+        {"/T notices a file cut short", Cut(withCombis, withCombis.size() - 1), true, {},
+         "CMB1 chunk at offset " + std::to_string(afterPcg1 + programs.size()) + " is cut short"},
+        {"PCG1 bigger than the file", Concat({TritonFileHeaderBytes(), TritonChunkHeaderBytes("PCG1", 1000000), programs}), false,
+         {listedA, listedB}, "PCG1 chunk is cut short"},
+        {"PCG1 smaller than the file: what follows is ignored", Concat({withCombis, TritonChunkHeaderBytes("PRG1", 99)}), false,
+         {listedA, listedB, listedCombi}, ""},
+        {"a chunk past its container", TritonPcgFile({TritonChunk("PRG1", Concat({a, TritonChunkHeaderBytes("PBK1", 70000)}))}), false,
+         {listedA}, "bank A (PBK1) is cut short"},
+        {"no PCG1 chunk", Concat({TritonFileHeaderBytes(), TritonChunk("PRG1", a)}), false, {},
+         "not a PCG file: no PCG1 chunk follows its KORG header"},
+    };
+    for (const Case& c : cases) {
+        const Walked walked = Walk(c.file, c.topLevelOnly);
+        EXPECT_EQ(walked.banks, c.banks) << c.what;
+        EXPECT_EQ(walked.failure, c.failure) << c.what;
+        EXPECT_EQ(walked.result, c.failure.empty()) << c.what;
+        // Standard output carries only the rejection of a file without PCG1.
+        EXPECT_EQ(walked.console, c.failure.rfind("not a PCG", 0) == 0 ? "PCG file does not have a valid PCG header.\r\n" : "") << c.what;
+    }
+}
+
+// The section and listing lines of a Triton bank: the model's word, the bank name as it is, labels
+// of the bank name and the number, names of 16 bytes kept with their spaces, the checksum over the
+// whole record.
+TEST(TritonWalker, ListsABankInTheKronosForm) {
+    Bytes records = TritonRecords(600, {"Noisy Stabber", "Full 16 bytes!!!"});
+    records[599] = 1;
+    records[2 * 600 + 3] = 0;  // a name cut by a zero byte
+    records[2 * 600] = 'Z';
+    const Walked walked = Walk(TritonPcgFile({TritonChunk("PRG1", TritonBankChunk("MBK1", 0x8000, 600, records))}, 0x50, 1));
+    ASSERT_TRUE(walked.result) << walked.failure;
+    const auto ins = Lines(walked.ins), listing = Lines(walked.listing);
+    ASSERT_EQ(ins.size(), 130u);
+    ASSERT_EQ(listing.size(), 128u);
+    EXPECT_EQ(ins[1], "[Triton Extreme Program Bank F]");
+    EXPECT_EQ(ins[2], "0=F000 Noisy Stabber   ");
+    EXPECT_EQ(ins[3], "1=F001 Full 16 bytes!!!");
+    EXPECT_EQ(ins[4], "2=F002 Z");
+    EXPECT_EQ(listing[0], Format("PROGRAM    F 000 \"        Noisy Stabber   \" %8.8x", {RecordChecksumOf(records.data(), 600)}));
+    EXPECT_EQ(listing[2].substr(0, 44), "PROGRAM    F 002 \"                       Z\" ");
+}
+
+TEST(TritonWalker, TraceNamesEachChunkAndBank) {
+    Verbose = true;
+    const Walked walked = Walk(TritonPcgFile({TritonChunk("DIV1", Bytes(44)), TritonChunk("PRG1", Bank("PBK1", 1, "Synth Sweeper"))}));
+    Verbose = false;
+    EXPECT_EQ(walked.console,
+              "PCGChunk PCG1:   Name: PCG1  Size: 69200 (0x10E50)\r\n"
+              " Start 2nd level parsing...\r\n"
+              "   Name: DIV1  Size: 44 (0x2C) at File Position: 24 (0x18)\r\n"
+              "L2: Skipping over DIV1 chunk. \r\n"
+              "   Name: PRG1  Size: 69140 (0x10E14) at File Position: 76 (0x4C)\r\n"
+              "Reading inside L2 chunk (PRG1) of size 69140 (10E14) at File Position: 84 (0x54)\r\n"
+              "       Name: PBK1  Size: 69132 at File Position: 84 (0x54)\r\n"
+              "BankID: 00000001 B NumProgs: 128 SizeOfProg: 540 1stName: Synth Sweeper   \r\n"
+              " File contains no more programs.\r\n");
+}
+
+}  // namespace
