@@ -80,6 +80,10 @@ TEST(TritonWalker, LayoutFacts) {
                                             TritonChunk("PV2P", Bank("PV2B", 0, "", 16)), TritonChunk("CMB1", a),
                                             TritonChunk("DKT1", Bank("DBK1", 0, "Kit", 4112)), TritonChunk("GLB1", Bytes(876))});
 
+    std::vector<Bytes> tenBad(10, TritonBankChunk("PBK1", 0, 16, Bytes(100 * 16), 100));
+    std::string eightReasons;
+    for (int i = 0; i < 8; ++i) eightReasons += "bank A (PBK1) is not a Triton bank: 100 records of 16 bytes in 1612 bytes; ";
+
     struct Case {
         const char* what;
         Bytes file;
@@ -106,6 +110,11 @@ TEST(TritonWalker, LayoutFacts) {
          "bank C (PBK1) is not a Triton bank: 128 records of 15 bytes in 1932 bytes; "
          "bank D (PBK1) is not a Triton bank: 128 records of 16 bytes in 2061 bytes; "
          "bank A (PBK1) is not a Triton bank: 128 records of 0 bytes in 4 bytes"},
+        {"a long run of bad banks is counted, the file cut short after them",
+         Cut(TritonPcgFile({TritonChunk("PRG1", Concat({Concat({tenBad[0], tenBad[1], tenBad[2], tenBad[3], tenBad[4]}),
+                                                        Concat({tenBad[5], tenBad[6], tenBad[7], tenBad[8], tenBad[9]}), a}))}),
+             32 + 10 * 1620 + 100),
+         false, {}, eightReasons + "2 more banks are not Triton banks; bank A (PBK1) is cut short"},
         {"cut short inside a bank: the banks before stay", Cut(withCombis, firstBank + a.size() + 100), false, {listedA},
          "bank B (PBK1) is cut short"},
         {"cut short inside a bank header", Cut(withCombis, firstBank + a.size() + 10), false, {listedA}, "bank A (PBK1) is cut short"},

@@ -40,12 +40,22 @@ public:
 
     bool Run() {
         WalkFailure.clear();
+        const bool walked = WalkFile();
+        WalkFailure = FailureText();
+        return walked && WalkFailure.empty();
+    }
+
+private:
+    // Banks that are not Triton banks are told one by one up to this many, then counted.
+    static constexpr std::size_t kBankReasonsShown = 8;
+
+    bool WalkFile() {
         TritonChunk pcg;
         const bool complete = ReadHeader(kFileHeaderSize, pcg);
         if (Verbose) ConsoleLine(Format("PCGChunk PCG1:   Name: %s  Size: %d (0x%x)", {IdText(pcg.id), pcg.size, pcg.size}));
         if (!complete || pcg.id != ChunkIds::PCG1) {
             ConsoleLine("PCG file does not have a valid PCG header.");
-            WalkFailure = "not a PCG file: no PCG1 chunk follows its KORG header";
+            stopReason_ = "not a PCG file: no PCG1 chunk follows its KORG header";
             return false;
         }
         if (Verbose) ConsoleLine(" Start 2nd level parsing...");
@@ -53,10 +63,9 @@ public:
         if (!WalkLevel2(pcg.Body(), std::min(pcg.End(), stream_.Size()))) return false;
         if (pcg.End() > stream_.Size()) return CutShort("PCG1 chunk");
         if (Verbose) ConsoleLine(" File contains no more programs.");
-        return WalkFailure.empty();
+        return true;
     }
 
-private:
     // The chunks between from and end, one after another.
     bool WalkLevel2(std::int64_t from, std::int64_t end) {
         for (std::int64_t position = from; position < end;) {
@@ -119,7 +128,7 @@ private:
             const std::string reason = Format("%s is not a Triton bank: %d records of %d bytes in %d bytes",
                                               {bank, header.RecordCount, header.RecordSize, sub.size});
             if (Verbose) ConsoleLine("Bank not read: " + reason);
-            NoteFailure(reason);
+            if (++banksNotRead_ <= kBankReasonsShown) bankReasons_.push_back(reason);
             return true;
         }
         if (records_.size() < dataSize) records_.resize(dataSize);
@@ -174,17 +183,29 @@ private:
 
     bool CutShort(const std::string& what) {
         if (Verbose) ConsoleLine("End Of File encountered");
-        NoteFailure(what + " is cut short");
+        stopReason_ = what + " is cut short";
         return false;
     }
 
-    // Every reason goes on the one line the driver reports.
-    static void NoteFailure(const std::string& reason) { WalkFailure += (WalkFailure.empty() ? "" : "; ") + reason; }
+    // Every reason on the one line the driver reports, a long run of bad banks counted.
+    std::string FailureText() const {
+        std::vector<std::string> reasons = bankReasons_;
+        if (banksNotRead_ > kBankReasonsShown) {
+            reasons.push_back(std::to_string(banksNotRead_ - kBankReasonsShown) + " more banks are not Triton banks");
+        }
+        if (!stopReason_.empty()) reasons.push_back(stopReason_);
+        std::string text;
+        for (const std::string& reason : reasons) text += (text.empty() ? "" : "; ") + reason;
+        return text;
+    }
 
     InputStream& stream_;
     const bool topLevelOnly_;
     const Model& model_;
     std::vector<std::uint8_t> records_;  // the bank being listed; grows to the largest bank of the file
+    std::vector<std::string> bankReasons_;
+    std::size_t banksNotRead_ = 0;
+    std::string stopReason_;  // why the walk ended early: cut short, or no PCG file at all
 };
 
 }  // namespace
