@@ -80,6 +80,7 @@ check_windows_package() {  # wine command
   mkdir -p "$check"
   (cd "$check" && cmake -E tar xf "../dist/morvane-$version-win64.zip")
   package="$check/morvane-$version-win64"
+  cmp <(sed 's/$/\r/' LICENSE) "$package/LICENSE.txt"
   check_packaged_conversion "$package" "$package" "$check/linux" timeout -k 10 120 "$wine" morvane.exe
   echo "build/dist/morvane-$version-win64.zip: converts the sample as the Linux build does"
 }
