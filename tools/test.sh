@@ -122,12 +122,24 @@ run_windows() (
   check_windows_package "$wine"
 )
 
+# man renders the page on a terminal of 80 columns without a warning from groff.
+check_manual_page() {  # page
+  local warnings
+  warnings=$(MANWIDTH=80 man --warnings -l "$1" 2>&1 >/dev/null)
+  if [ -n "$warnings" ]; then
+    printf 'test.sh: man --warnings -l %s:\n%s\n' "$1" "$warnings" >&2
+    return 1
+  fi
+  echo "$1: man renders it without a warning"
+}
+
 # Unpacked with dpkg-deb rather than installed: the packaged morvane, run from a folder without
 # templates, must find the ones it carries in share/morvane and convert the sample exactly as the
 # Release build does with the templates of templates/.
 run_package() {
   local packages deb tgz check=build/package-check expected listed output
   echo "=== build/package"
+  tools/deps.sh package
   if ! command -v dpkg-deb >/dev/null; then
     echo "test.sh: the package stage needs dpkg-deb" >&2
     return 1
@@ -144,7 +156,8 @@ run_package() {
   fi
   cmake --build build/release -j "$jobs" --target morvane make_sample_pcg >/dev/null
 
-  expected=$( (printf '%s\n' bin/morvane share/doc/morvane/README.md; ls templates | sed 's|^|share/morvane/|') | sort)
+  expected=$( (printf '%s\n' bin/morvane share/doc/morvane/README.md share/man/man1/morvane.1.gz
+    ls templates | sed 's|^|share/morvane/|') | sort)
   listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | sort)
   if [ "$listed" != "$expected" ]; then
     printf 'test.sh: %s holds\n%s\ninstead of\n%s\n' "$deb" "$listed" "$expected" >&2
@@ -160,6 +173,8 @@ run_package() {
   mkdir -p "$check/root" "$check/run"
   dpkg-deb -x "$deb" "$check/root"
   cmp README.md "$check/root/usr/share/doc/morvane/README.md"
+  gzip -dc "$check/root/usr/share/man/man1/morvane.1.gz" | cmp - doc/morvane.1
+  check_manual_page "$check/root/usr/share/man/man1/morvane.1.gz"
   check_packaged_conversion "$check/root/usr/share/morvane" "$check/run" "$check/reference" "$PWD/$check/root/usr/bin/morvane"
   echo "$deb: converts the sample as build/release does"
   echo "$tgz: holds the same files"
