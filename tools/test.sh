@@ -137,7 +137,7 @@ check_manual_page() {  # page
 # templates, must find the ones it carries in share/morvane and convert the sample exactly as the
 # Release build does with the templates of templates/.
 run_package() {
-  local packages deb tgz check=build/package-check expected listed output
+  local packages deb tgz check=build/package-check packaged_doc expected listed
   echo "=== build/package"
   tools/deps.sh package
   if ! command -v dpkg-deb >/dev/null; then
@@ -156,7 +156,7 @@ run_package() {
   fi
   cmake --build build/release -j "$jobs" --target morvane make_sample_pcg >/dev/null
 
-  expected=$( (printf '%s\n' bin/morvane share/doc/morvane/README.md share/man/man1/morvane.1.gz
+  expected=$( (printf '%s\n' bin/morvane share/man/man1/morvane.1.gz share/doc/morvane/{README.md,changelog.gz,copyright}
     ls templates | sed 's|^|share/morvane/|') | sort)
   listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | sort)
   if [ "$listed" != "$expected" ]; then
@@ -172,9 +172,18 @@ run_package() {
   rm -rf "$check"
   mkdir -p "$check/root" "$check/run"
   dpkg-deb -x "$deb" "$check/root"
-  cmp README.md "$check/root/usr/share/doc/morvane/README.md"
+  packaged_doc="$check/root/usr/share/doc/morvane"
+  cmp README.md "$packaged_doc/README.md"
   gzip -dc "$check/root/usr/share/man/man1/morvane.1.gz" | cmp - doc/morvane.1
   check_manual_page "$check/root/usr/share/man/man1/morvane.1.gz"
+  gzip -dc "$packaged_doc/changelog.gz" | cmp - doc/changelog
+  if ! head -n 1 doc/changelog | grep -q "^morvane ($(dpkg-deb -f "$deb" Version)) "; then
+    echo "test.sh: doc/changelog does not start with an entry for the version packaged" >&2
+    return 1
+  fi
+  # The copyright file's continuation lines are the terms of LICENSE, word for word.
+  diff <(awk '/^ / { sub(/^ /, ""); if ($0 == ".") $0 = ""; print }' "$packaged_doc/copyright") \
+    <(awk 'terms; /^Copyright \(c\) / { getline; terms = 1 }' LICENSE)
   check_packaged_conversion "$check/root/usr/share/morvane" "$check/run" "$check/reference" "$PWD/$check/root/usr/bin/morvane"
   echo "$deb: converts the sample as build/release does"
   echo "$tgz: holds the same files"
