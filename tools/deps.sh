@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian or Ubuntu machine lacks for building and testing MORVANE.
-# Usage: tools/deps.sh [linux|windows|fuzz|afl|bench]...   (default: linux)
+# Usage: tools/deps.sh [linux|windows|fuzz|afl|bench|package]...   (default: linux)
 set -euo pipefail
 
 want=("${@:-linux}")
@@ -14,6 +14,7 @@ for what in "${want[@]}"; do
     fuzz) need clang; need libclang-rt-14-dev ;;
     afl) need afl++ ;;
     bench) need zlib1g-dev ;;
+    package) need man-db; need lintian ;;
     *) echo "deps.sh: unknown set '$what'" >&2; exit 2 ;;
   esac
 done

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds morvane.exe for 64-bit Windows and packs it with the templates and a short read-me:
+# Builds morvane.exe for 64-bit Windows and packs it with the templates, a short read-me and
+# the license:
 #   tools/release-windows.sh   ->   build/dist/morvane-<version>-win64.zip
 # MORVANE_WINDOWS_BUILD names the build directory to use (default build/windows-release).
 set -euo pipefail
@@ -23,6 +24,8 @@ strip=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$build/CMakeCache.txt")
 "${strip:-x86_64-w64-mingw32-strip}" -o "$stage/morvane.exe" "$build/morvane.exe"
 # Copied byte for byte: the templates' CR LF line ends go into every .ins file.
 cp templates/*.ins "$stage/"
+# CR LF like the package's other text files, for Windows' own editors.
+sed 's/\r*$/\r/' LICENSE >"$stage/LICENSE.txt"
 sed 's/$/\r/' >"$stage/README.txt" <<TEXT
 MORVANE $version for Windows (64-bit)
 
@@ -47,6 +50,8 @@ Switches start with / or - (-v works as well as /V). Without a file name
 MORVANE shows its usage in a message box; morvane --help shows the full help.
 The exit status is 0 when every file was converted and 1 when one was not;
 the reason is on standard error.
+
+MORVANE is free software under the MIT license: see LICENSE.txt.
 TEXT
 
 cd build/dist

@@ -2,7 +2,7 @@
 # Builds MORVANE and runs every test: a Release build, a Debug build with AddressSanitizer and
 # UndefinedBehaviorSanitizer, the Windows build (MinGW-w64) under Wine, and a short fuzz run of
 # the walk on the generated seeds (libFuzzer under clang, with both sanitizers); the Debian and
-# tar.gz packages are checked after the Release build.
+# tar.gz packages are checked (lintian among others) after the Release build.
 # Usage: tools/test.sh [release|package|sanitize|windows|fuzz|afl]...
 #   default: release package sanitize windows fuzz
 #   fuzz: FUZZ_SECONDS (default 60) of libFuzzer; afl: the same target under AFL++ (not default).
@@ -80,6 +80,7 @@ check_windows_package() {  # wine command
   mkdir -p "$check"
   (cd "$check" && cmake -E tar xf "../dist/morvane-$version-win64.zip")
   package="$check/morvane-$version-win64"
+  cmp <(sed 's/$/\r/' LICENSE) "$package/LICENSE.txt"
   check_packaged_conversion "$package" "$package" "$check/linux" timeout -k 10 120 "$wine" morvane.exe
   echo "build/dist/morvane-$version-win64.zip: converts the sample as the Linux build does"
 }
@@ -121,17 +122,49 @@ run_windows() (
   check_windows_package "$wine"
 )
 
+# man renders the page on a terminal of 80 columns without a warning from groff.
+check_manual_page() {  # page
+  local warnings
+  warnings=$(MANWIDTH=80 man --warnings -l "$1" 2>&1 >/dev/null)
+  if [ -n "$warnings" ]; then
+    printf 'test.sh: man --warnings -l %s:\n%s\n' "$1" "$warnings" >&2
+    return 1
+  fi
+  echo "$1: man renders it without a warning"
+}
+
+# The E: and W: tags lintian gives a .deb must be exactly those allowed (space-separated, sorted;
+# "" for none). Its I: lines are shown and may stay.
+check_lintian() {  # deb, allowed tags
+  local report status=0 tags
+  report=$(lintian --display-info "$1" 2> >(grep -v '^running with root privileges' >&2)) || status=$?
+  # 2 says that lintian found errors; any other status but 0 is lintian itself failing.
+  if [ "$status" -ne 0 ] && [ "$status" -ne 2 ]; then
+    echo "test.sh: lintian failed on $1 with status $status" >&2
+    return 1
+  fi
+  printf 'lintian %s:\n%s\n' "$1" "${report:-(nothing)}"
+  tags=$(awk '/^[EW]: / { print $3 }' <<<"$report" | sort -u | xargs)
+  if [ "$tags" != "$2" ]; then
+    echo "test.sh: lintian gives $1 the E: and W: tags '$tags' instead of '$2'" >&2
+    return 1
+  fi
+}
+
 # Unpacked with dpkg-deb rather than installed: the packaged morvane, run from a folder without
 # templates, must find the ones it carries in share/morvane and convert the sample exactly as the
 # Release build does with the templates of templates/.
 run_package() {
-  local packages deb tgz check=build/package-check expected listed output
+  local packages deb tgz check=build/package-check packaged_doc expected listed notes
   echo "=== build/package"
+  tools/deps.sh package
   if ! command -v dpkg-deb >/dev/null; then
     echo "test.sh: the package stage needs dpkg-deb" >&2
     return 1
   fi
-  packages=$(tools/package.sh | tail -n 2)
+  # A maintainer named for the check, at an address that reaches nobody (.invalid is kept for
+  # that): lintian must then find no error and no warning.
+  packages=$(DEBFULLNAME="MORVANE package check" DEBEMAIL="package-check@morvane.invalid" tools/package.sh | tail -n 2)
   deb=$(grep '\.deb$' <<<"$packages" || true)
   tgz=$(grep '\.tar\.gz$' <<<"$packages" || true)
   if [ -z "$deb" ] || [ -z "$tgz" ]; then
@@ -143,7 +176,10 @@ run_package() {
   fi
   cmake --build build/release -j "$jobs" --target morvane make_sample_pcg >/dev/null
 
-  expected=$( (printf '%s\n' bin/morvane share/doc/morvane/README.md; ls templates | sed 's|^|share/morvane/|') | sort)
+  check_lintian "$deb" ""
+
+  expected=$( (printf '%s\n' bin/morvane share/man/man1/morvane.1.gz share/doc/morvane/{README.md,changelog.gz,copyright}
+    ls templates | sed 's|^|share/morvane/|') | sort)
   listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | sort)
   if [ "$listed" != "$expected" ]; then
     printf 'test.sh: %s holds\n%s\ninstead of\n%s\n' "$deb" "$listed" "$expected" >&2
@@ -158,10 +194,29 @@ run_package() {
   rm -rf "$check"
   mkdir -p "$check/root" "$check/run"
   dpkg-deb -x "$deb" "$check/root"
-  cmp README.md "$check/root/usr/share/doc/morvane/README.md"
+  packaged_doc="$check/root/usr/share/doc/morvane"
+  cmp README.md "$packaged_doc/README.md"
+  gzip -dc "$check/root/usr/share/man/man1/morvane.1.gz" | cmp - doc/morvane.1
+  check_manual_page "$check/root/usr/share/man/man1/morvane.1.gz"
+  gzip -dc "$packaged_doc/changelog.gz" | cmp - doc/changelog
+  if ! head -n 1 doc/changelog | grep -q "^morvane ($(dpkg-deb -f "$deb" Version)) "; then
+    echo "test.sh: doc/changelog does not start with an entry for the version packaged" >&2
+    return 1
+  fi
+  # The copyright file's continuation lines are the terms of LICENSE, word for word.
+  diff <(awk '/^ / { sub(/^ /, ""); if ($0 == ".") $0 = ""; print }' "$packaged_doc/copyright") \
+    <(awk 'terms; /^Copyright \(c\) / { getline; terms = 1 }' LICENSE)
   check_packaged_conversion "$check/root/usr/share/morvane" "$check/run" "$check/reference" "$PWD/$check/root/usr/bin/morvane"
   echo "$deb: converts the sample as build/release does"
   echo "$tgz: holds the same files"
+
+  # Last, as built for whoever names no maintainer; that package stays in build/package.
+  notes=$(env -u DEBFULLNAME -u DEBEMAIL tools/package.sh 2>&1 >/dev/null)
+  if ! grep -q "will carry no contact" <<<"$notes"; then
+    printf 'test.sh: tools/package.sh did not say that the .deb carries no contact:\n%s\n' "$notes" >&2
+    return 1
+  fi
+  check_lintian "$deb" "malformed-contact"
 }
 
 # Builds the fuzz target with the given compiler into build/<name> and writes the seeds.

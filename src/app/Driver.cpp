@@ -142,6 +142,7 @@ int RunMorvane(const platform::CommandLine& commandLine) {
     }
     if (WordPresent(commandLine, "--version")) {
         ConsoleLine(std::string("MORVANE ") + kVersion);
+        ConsoleLine(kLicenseLine);
         ConsoleFlush();
         return 0;
     }

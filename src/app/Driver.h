@@ -13,6 +13,8 @@ namespace morvane {
 #endif
 // What --version prints after "MORVANE ", and what every extra output format names.
 constexpr const char* kVersion = MORVANE_VERSION;
+// The line --version adds: the holder and the license, as LICENSE states them.
+constexpr const char* kLicenseLine = "Copyright (c) 2026 the MORVANE developers, under the MIT License";
 
 constexpr const char* kUsageTitle = "MORVANE Version 1.1 - Nov 2015";
 constexpr const char* kUsageText =

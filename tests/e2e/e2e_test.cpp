@@ -28,6 +28,9 @@
 #ifndef MORVANE_TEMPLATE_DIR
 #error "MORVANE_TEMPLATE_DIR must name the folder of the bundled templates"
 #endif
+#ifndef MORVANE_LICENSE_FILE
+#error "MORVANE_LICENSE_FILE must name the LICENSE file"
+#endif
 
 namespace {
 
@@ -518,9 +521,14 @@ TEST_F(EndToEnd, HelpAndVersion) {
         EXPECT_EQ(run.err, "") << args[0];
     }
     EXPECT_FALSE(FileExists("bank.ins"));
+    // The license line says what LICENSE says: its holder (the copyright line) and its title.
+    const std::string license = ReadFile(MORVANE_LICENSE_FILE);
+    const std::size_t holder = license.find("\nCopyright (c) ") + 1;
+    const std::string licenseLine = license.substr(holder, license.find('\n', holder) - holder) + ", under the " +
+                                    license.substr(0, license.find('\n'));
     const RunResult version = Morvane({"--version", "bank.pcg"});
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, "MORVANE " MORVANE_VERSION "\r\n");
+    EXPECT_EQ(version.out, "MORVANE " MORVANE_VERSION "\r\n" + licenseLine + "\r\n");
     EXPECT_FALSE(FileExists("bank.ins"));
 }
 
