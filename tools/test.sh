@@ -114,6 +114,7 @@ run_windows() (
 
   echo "=== build/windows/tests/morvane_tests.exe under $wine"
   timeout -k 10 600 "$wine" build/windows/tests/morvane_tests.exe --gtest_brief=1
+  # The drop-mode cases run build/windows/morvane_boxfile.exe, beside it, through script(1).
   echo "=== build/release/tests/morvane_e2e on build/windows/morvane.exe"
   MORVANE_EXE="$PWD/build/windows/morvane.exe" MORVANE_RUNNER="timeout -k 10 120 $wine" MORVANE_TARGET=windows \
     MORVANE_REFERENCE_EXE="$PWD/build/release/morvane" build/release/tests/morvane_e2e --gtest_brief=1
