@@ -1182,6 +1182,24 @@ TEST_F(DropOnProgram, FolderThatCannotBeWritten) {
     ExpectUnchanged(input, "input in a folder that cannot be written");
 }
 
+// A missing template ends the run inside the conversion; the box still says so before the end.
+TEST_F(DropOnProgram, MissingTemplateStillShowsTheBox) {
+    const fs::path alone = captureDir_ / "alone";
+    fs::create_directories(alone);
+    fs::copy_file(BoxFileExecutable(), alone / "morvane.exe");
+    fs::create_directories("banks");
+    WriteFile("banks/one.pcg", SmallBank("1"));
+    WriteFile("banks/two.pcg", SmallBank("2"));
+
+    const Box box = Drop({WindowsPath("banks")}, (alone / "morvane.exe").string());
+    EXPECT_EQ(box.exitCode, 1);
+    EXPECT_EQ(box.icon, "warning");
+    const std::string why = "one.pcg: not converted: Kronos_INS_header.ins: template missing; looked in ";
+    EXPECT_EQ(box.text.substr(0, why.size()), why) << box.text;
+    EXPECT_EQ(LastLine(box.text), "two.pcg: not converted: the run ended before this file");
+    EXPECT_EQ(Entries("banks"), (std::vector<std::string>{"one.pcg", "two.pcg"}));
+}
+
 TEST_F(DropOnProgram, DoubleClickWithoutFilesExplainsThenShowsTheUsage) {
     const Box box = Drop({});
     EXPECT_EQ(box.exitCode, 0);
