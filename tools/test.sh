@@ -72,7 +72,7 @@ check_packaged_conversion() {  # templates in the package, run dir, reference di
 # The Windows package must hold the same program and templates: converting the sample with it
 # must give what the Linux build gives.
 check_windows_package() {  # wine command
-  local wine="$1" version package check
+  local wine="$1" version package check listed expected
   version=$(sed -n 's/^project(morvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
   MORVANE_WINDOWS_BUILD=build/windows tools/release-windows.sh >/dev/null
   check=build/windows-package
@@ -80,6 +80,17 @@ check_windows_package() {  # wine command
   mkdir -p "$check"
   (cd "$check" && cmake -E tar xf "../dist/morvane-$version-win64.zip")
   package="$check/morvane-$version-win64"
+  # The program as shipped, never its test build; the read-me a Windows user reads first.
+  listed=$(cd "$package" && ls | sort)
+  expected=$( (printf '%s\n' README.txt morvane.exe; ls templates) | sort)
+  if [ "$listed" != "$expected" ]; then
+    printf 'test.sh: the zip holds\n%s\ninstead of\n%s\n' "$listed" "$expected" >&2
+    return 1
+  fi
+  if [ "$(head -n 1 "$package/README.txt")" != $'Drop your .pcg files on morvane.exe\r' ]; then
+    echo "test.sh: README.txt does not begin with \"Drop your .pcg files on morvane.exe\"" >&2
+    return 1
+  fi
   check_packaged_conversion "$package" "$package" "$check/linux" timeout -k 10 120 "$wine" morvane.exe
   echo "build/dist/morvane-$version-win64.zip: converts the sample as the Linux build does"
 }
