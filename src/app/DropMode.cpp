@@ -51,17 +51,12 @@ std::string LastReason(const ConsoleCapture& console, const std::string& input) 
     return lines.empty() ? "not converted" : Reason(lines.back(), input);
 }
 
-bool EndsWithPcg(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string extension = name.substr(name.size() - 4);
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension == ".pcg";
-}
-
 std::string Folded(std::string name) {
     for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return name;
 }
+
+bool EndsWithPcg(const std::string& name) { return name.size() >= 4 && Folded(name.substr(name.size() - 4)) == ".pcg"; }
 
 std::string Joined(const std::string& folder, const std::string& name) {
     const bool delimited = !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
@@ -83,7 +78,8 @@ void AddFolder(const std::string& folder, std::vector<DropInput>& inputs) {
     while (search->Next(name)) {
         if (EndsWithPcg(name) && !platform::IsDirectory(Joined(folder, name))) names.push_back(name);
     }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return Folded(a) < Folded(b); });
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return Folded(a) < Folded(b); });
     if (names.empty()) inputs.push_back({folder, "no .pcg file in this folder"});
     for (const std::string& each : names) inputs.push_back({Joined(folder, each), ""});
 }
@@ -123,13 +119,13 @@ public:
         // A template that is missing ends the process inside the conversion: the box must still
         // say what was done and why the rest was not.
         platform::SetExitNotice([this] { ShowEnded(); });
-        for (const DropInput& input : inputs_) {
-            outcomes_.push_back(Convert(input));
-        }
+        for (const DropInput& input : inputs_) outcomes_.push_back(Convert(input));
         platform::SetExitNotice(nullptr);
         Show(ConversionMessage(outcomes_, platform::MessageBoxRoom()));
-        const bool allConverted = std::all_of(outcomes_.begin(), outcomes_.end(), [](const DropOutcome& outcome) { return outcome.failure.empty(); });
-        return allConverted ? 0 : 1;
+        for (const DropOutcome& outcome : outcomes_) {
+            if (!outcome.failure.empty()) return 1;
+        }
+        return 0;
     }
 
 private:
@@ -189,7 +185,8 @@ private:
 // their full paths.
 int CompareDropped(const platform::CommandLine& commandLine) {
     platform::CommandLine compared{{"/D"}, commandLine.slashPathsArePositional};
-    for (std::int32_t n = 1; n <= PositionalCount(commandLine); ++n) compared.args.push_back(PositionalArg(commandLine, n));
+    for (std::int32_t n = 1; n <= PositionalCount(commandLine); ++n)
+        compared.args.push_back(PositionalArg(commandLine, n));
     ConsoleCapture console;
     if (compared.args.size() == 3 && DirectoryOf(compared.args[1]) == DirectoryOf(compared.args[2])) {
         try {

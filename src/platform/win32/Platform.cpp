@@ -278,7 +278,8 @@ bool StartedByExplorer() {
     DWORD mode = 0;
     if (!::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode)) return false;
     USEROBJECTFLAGS station{};
-    if (!::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &station, sizeof station, nullptr))
+    DWORD size = 0;
+    if (!::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &station, sizeof station, &size))
         return false;
     return (station.dwFlags & WSF_VISIBLE) != 0;
 }
