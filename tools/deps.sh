@@ -10,7 +10,7 @@ need() { dpkg -s "$1" >/dev/null 2>&1 || packages+=("$1"); }
 for what in "${want[@]}"; do
   case "$what" in
     linux) need cmake; need g++; need make; need libgtest-dev; need libxml2-utils ;;
-    windows) need g++-mingw-w64-x86-64; need wine64; need googletest ;;
+    windows) need g++-mingw-w64-x86-64; need wine64; need googletest; need bsdutils ;;
     fuzz) need clang; need libclang-rt-14-dev ;;
     afl) need afl++ ;;
     bench) need zlib1g-dev ;;

@@ -72,7 +72,7 @@ check_packaged_conversion() {  # templates in the package, run dir, reference di
 # The Windows package must hold the same program and templates: converting the sample with it
 # must give what the Linux build gives.
 check_windows_package() {  # wine command
-  local wine="$1" version package check
+  local wine="$1" version package check listed expected
   version=$(sed -n 's/^project(morvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
   MORVANE_WINDOWS_BUILD=build/windows tools/release-windows.sh >/dev/null
   check=build/windows-package
@@ -81,6 +81,17 @@ check_windows_package() {  # wine command
   (cd "$check" && cmake -E tar xf "../dist/morvane-$version-win64.zip")
   package="$check/morvane-$version-win64"
   cmp <(sed 's/$/\r/' LICENSE) "$package/LICENSE.txt"
+  # The program as shipped, never its test build; the read-me a Windows user reads first.
+  listed=$(cd "$package" && ls | sort)
+  expected=$( (printf '%s\n' LICENSE.txt README.txt morvane.exe; ls templates) | sort)
+  if [ "$listed" != "$expected" ]; then
+    printf 'test.sh: the zip holds\n%s\ninstead of\n%s\n' "$listed" "$expected" >&2
+    return 1
+  fi
+  if [ "$(head -n 1 "$package/README.txt")" != $'Drop your .pcg files on morvane.exe\r' ]; then
+    echo "test.sh: README.txt does not begin with \"Drop your .pcg files on morvane.exe\"" >&2
+    return 1
+  fi
   check_packaged_conversion "$package" "$package" "$check/linux" timeout -k 10 120 "$wine" morvane.exe
   echo "build/dist/morvane-$version-win64.zip: converts the sample as the Linux build does"
 }
@@ -115,6 +126,7 @@ run_windows() (
 
   echo "=== build/windows/tests/morvane_tests.exe under $wine"
   timeout -k 10 600 "$wine" build/windows/tests/morvane_tests.exe --gtest_brief=1
+  # The drop-mode cases run build/windows/morvane_boxfile.exe, beside it, through script(1).
   echo "=== build/release/tests/morvane_e2e on build/windows/morvane.exe"
   MORVANE_EXE="$PWD/build/windows/morvane.exe" MORVANE_RUNNER="timeout -k 10 120 $wine" MORVANE_TARGET=windows \
     MORVANE_REFERENCE_EXE="$PWD/build/release/morvane" build/release/tests/morvane_e2e --gtest_brief=1

@@ -24,25 +24,13 @@ std::string WithTrailingDelimiter(std::string text) {
     return text;
 }
 
-struct Options {
-    bool TopLevelOnly = false;
-    FormatSwitches formats;
-};
-
-// One open input into its .ins and listing, then into the extra formats asked for, which need
-// every bank and so come after the walk. inputPath names the input in those formats.
 void Convert(InputStream& stream, const Options& options, const std::string& OutputBase, const std::string& inputPath) {
     if (!options.formats.Any()) {
         ConvertFile(stream, options.TopLevelOnly, OutputBase);
         return;
     }
     Catalogue catalogue;
-    catalogue.detail = Catalogue::Detail::Formats;
-    {
-        const CollectedBanks collecting(catalogue);
-        ConvertFile(stream, options.TopLevelOnly, OutputBase);
-    }
-    WriteFormats(catalogue, options.formats, {inputPath, BareNameOf(OutputBase), kVersion});
+    ConvertCollecting(stream, options, OutputBase, inputPath, catalogue);
 }
 
 int RunSingleFile(const platform::CommandLine& commandLine, const Options& options) {
@@ -110,6 +98,23 @@ FormatSwitches FormatSwitchesOf(const platform::CommandLine& commandLine) {
 
 }  // namespace
 
+Options OptionsOf(const platform::CommandLine& commandLine) {
+    Options options;
+    options.TopLevelOnly = SwitchPresent(commandLine, 'T');
+    options.formats = FormatSwitchesOf(commandLine);
+    return options;
+}
+
+void ConvertCollecting(InputStream& stream, const Options& options, const std::string& OutputBase,
+                       const std::string& inputPath, Catalogue& catalogue) {
+    catalogue.detail = Catalogue::Detail::Formats;
+    {
+        const CollectedBanks collecting(catalogue);
+        ConvertFile(stream, options.TopLevelOnly, OutputBase);
+    }
+    if (options.formats.Any()) WriteFormats(catalogue, options.formats, {inputPath, BareNameOf(OutputBase), kVersion});
+}
+
 bool Converted(const std::string& inputName) {
     if (WalkFailure.empty()) return true;
     ReportLine(inputName, WalkFailure);
@@ -132,9 +137,7 @@ std::string OutputBaseFor(const std::string& directorySource, const std::string&
 
 int RunMorvane(const platform::CommandLine& commandLine) {
     Verbose = SwitchPresent(commandLine, 'V');
-    Options options;
-    options.TopLevelOnly = SwitchPresent(commandLine, 'T');
-    options.formats = FormatSwitchesOf(commandLine);
+    const Options options = OptionsOf(commandLine);
     if (WordPresent(commandLine, "--help") || SwitchPresent(commandLine, '?')) {
         WriteHelp();
         ConsoleFlush();

@@ -4,6 +4,9 @@
 #include <exception>
 #include <string>
 
+#include "formats/Catalogue.h"
+#include "formats/Formats.h"
+#include "platform/InputStream.h"
 #include "platform/Platform.h"
 
 namespace morvane {
@@ -19,6 +22,18 @@ constexpr const char* kLicenseLine = "Copyright (c) 2026 the MORVANE developers,
 constexpr const char* kUsageTitle = "MORVANE Version 1.1 - Nov 2015";
 constexpr const char* kUsageText =
     "Usage: MORVANE <infilename.pcg> \r\n INS file is generated as \"infilename.ins\"\r\n/V : Verbose Mode - debugging";
+
+struct Options {
+    bool TopLevelOnly = false;
+    FormatSwitches formats;
+};
+Options OptionsOf(const platform::CommandLine& commandLine);
+
+// One open input into its .ins and listing, then into the extra formats asked for, which need
+// every bank and so come after the walk. Every bank the walk lists goes into the catalogue;
+// inputPath names the input in the extra formats.
+void ConvertCollecting(InputStream& stream, const Options& options, const std::string& OutputBase,
+                       const std::string& inputPath, Catalogue& catalogue);
 
 // Returns the exit code: 0 when every input was converted (and for the usage, --help and
 // --version), 1 when one was not; with /D that of the compare mode (0, 1 or 2).

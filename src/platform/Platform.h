@@ -3,6 +3,7 @@
 // Win32 implementations live in posix/ and win32/.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +22,16 @@ struct CommandLine {
 };
 // argc and argv are main's: POSIX takes the arguments from them, Windows from GetCommandLineA.
 CommandLine GetCommandLine(int argc, char** argv);
+
+// Started by Explorer: a file dropped on the program or on a shortcut to it, "Send to", a
+// double-click. Windows only: the console was made for this process alone (no shell shares it)
+// and standard output is that console, on a desktop a person sees. POSIX never is.
+bool StartedByExplorer();
+
+// The arguments as UTF-8 (Windows reads them from the UTF-16 command line, where every name
+// Explorer passes is whole) and, from then on, every file name given to or taken from this
+// seam, and every error text, in UTF-8. On POSIX names are bytes already: as GetCommandLine.
+CommandLine GetUtf8CommandLine(int argc, char** argv);
 
 // The character appended to a directory part to join a file name to it.
 extern const char kTrailingDelimiter;
@@ -60,6 +71,15 @@ public:
 // Creates or truncates; refuses (IoError) a file that is open as the converter's input.
 std::unique_ptr<OutputFile> CreateOutputFile(const std::string& name);
 
+// True when the name is a directory.
+bool IsDirectory(const std::string& name);
+
+// The name as a full path, by the working directory; the name itself when the system cannot say.
+std::string FullPathOf(const std::string& name);
+
+// Makes the directory the working directory; IoError when it cannot be.
+void SetWorkingDirectory(const std::string& directory);
+
 // Entries of a directory whose names match a wildcard pattern, entries of every kind included.
 class DirectorySearch {
 public:
@@ -80,6 +100,20 @@ void PreferLargePages(void* data, std::size_t size);
 
 void ShowUsage(const std::string& title, const std::string& text);
 
+// A modal message box with an OK button, its title and text in UTF-8. How much text it can show
+// without growing past the screen, in lines of about that many characters. Both live apart from
+// the rest of the seam (win32/MessageBox.cpp), so that a test build can read the box instead of
+// waiting for a click.
+enum class MessageIcon { Information, Warning };
+struct MessageRoom {
+    std::size_t lines = 0;
+    std::size_t columns = 0;
+};
+MessageRoom MessageBoxRoom();
+void ShowMessageBox(const std::string& title, const std::string& text, MessageIcon icon);
+
+// Ends the process with the exit code; the notice, when one is set, runs first (once).
 [[noreturn]] void ExitProcess(int exitCode);
+void SetExitNotice(std::function<void()> notice);
 
 }  // namespace morvane::platform

@@ -1156,4 +1156,223 @@ TEST_F(EndToEnd, FailedWriteIsReportedNotTakenForSuccess) {
     }
 }
 
+
+// ---- Windows only: files dropped on the program in Explorer
+
+// A run as Explorer starts it: script(1) gives Wine a terminal of its own, from which Wine makes
+// a console for this process alone, with standard output that console. The program is the test
+// build of morvane.exe, whose message box goes to a file (MORVANE_BOXFILE_EXE, default beside
+// MORVANE_EXE); LC_ALL=C.UTF-8 makes Wine read the Unix arguments as UTF-8.
+class DropOnProgram : public EndToEnd {
+protected:
+    struct Box {
+        int exitCode = -1;
+        bool shown = false;
+        std::string icon;
+        std::string title;
+        std::string text;
+    };
+
+    void SetUp() override {
+        EndToEnd::SetUp();
+        if (!WindowsTarget()) GTEST_SKIP() << "only Windows has Explorer";
+        ASSERT_TRUE(FileExists(BoxFileExecutable())) << BoxFileExecutable();
+        ASSERT_EQ(std::system("command -v script >/dev/null"), 0) << "the drop tests need script(1)";
+    }
+
+    static std::string BoxFileExecutable() {
+        return Env("MORVANE_BOXFILE_EXE", (fs::path(Executable()).parent_path() / "morvane_boxfile.exe").c_str());
+    }
+    static std::string WindowsPath(const fs::path& path) { return "Z:" + BackslashesFor(fs::absolute(path).string()); }
+
+    // prefix: a Windows command that starts the program (such as "cmd /c"), which then gets its
+    // Windows path.
+    Box Drop(const std::vector<std::string>& args, const std::string& exe = BoxFileExecutable(),
+             const std::string& prefix = "") {
+        const fs::path boxFile = captureDir_ / "box.txt";
+        fs::remove(boxFile);
+        std::string inner = "LC_ALL=C.UTF-8 MORVANE_BOX_FILE=" + Quoted(WindowsPath(boxFile)) + " " +
+                            Env("MORVANE_RUNNER", "") + " " + prefix + " " + Quoted(prefix.empty() ? exe : WindowsPath(exe));
+        for (const std::string& arg : args) inner += " " + Quoted(arg);
+        const std::string command = "script -qec " + Quoted(inner) + " /dev/null </dev/null >/dev/null 2>&1";
+        const int status = std::system(command.c_str());
+        Box box;
+        box.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        box.shown = FileExists(boxFile.string());
+        const std::string content = box.shown ? ReadFile(boxFile.string()) : "";
+        const std::size_t iconEnd = content.find("\r\n"), titleEnd = content.find("\r\n", iconEnd + 2);
+        if (titleEnd == std::string::npos) return box;
+        box.icon = content.substr(0, iconEnd);
+        box.title = content.substr(iconEnd + 2, titleEnd - iconEnd - 2);
+        box.text = content.substr(titleEnd + 2);
+        return box;
+    }
+
+    // A copy of the test build in a folder with a non-ASCII name, with its own templates beside it.
+    std::string ProgramInNonAsciiFolder() {
+        const fs::path folder = captureDir_ / "Prögram Ж";
+        fs::create_directories(folder);
+        fs::copy_file(BoxFileExecutable(), folder / "morvane.exe", fs::copy_options::overwrite_existing);
+        WriteFile((folder / "Kronos_INS_header.ins").string(), std::string("; beside\r\n"));
+        WriteFile((folder / "Kronos_INS_trailer.ins").string(), std::string("; trailer beside\r\n"));
+        return (folder / "morvane.exe").string();
+    }
+
+    static std::vector<std::string> Entries(const fs::path& folder) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+// The .ins of SmallBank(firstName) with the templates ProgramInNonAsciiFolder puts beside the program.
+std::string InsBeside(const std::string& inputName, const std::string& firstName) {
+    return Comment(inputName) + "; beside\r\n" + Section(firstName) + "; trailer beside\r\n";
+}
+
+// The box's line for a converted SmallBank.
+std::string Listed(const std::string& inputName, const std::string& files) {
+    return inputName + ": " + files + " (1 program bank, 0 combination banks)";
+}
+
+// Each file's outputs beside it, whatever folder the program started in; a switch from the
+// shortcut's target applies to every file; an edited template beside the bank file wins, the
+// program's own are found beside it in a folder with a non-ASCII name.
+TEST_F(DropOnProgram, TwoFilesInFoldersWithBlanksAndNonAsciiNames) {
+    const fs::path first = "My Banks", second = fs::path("Баня 日本 é") / "Sub Folder";
+    fs::create_directories(first);
+    fs::create_directories(second);
+    WriteFile((first / "Live Set.pcg").string(), SmallBank("One"));
+    WriteFile((second / "Grüße Ж.pcg").string(), SmallBank("Two"));
+    fs::rename("Kronos_INS_header.ins", first / "Kronos_INS_header.ins");
+    fs::rename("Kronos_INS_trailer.ins", first / "Kronos_INS_trailer.ins");
+    const Snapshot input = TakeSnapshot((second / "Grüße Ж.pcg").string());
+
+    const Box box = Drop({"/L", WindowsPath(first / "Live Set.pcg"), WindowsPath(second / "Grüße Ж.pcg")},
+                         ProgramInNonAsciiFolder());
+    EXPECT_EQ(box.exitCode, 0);
+    EXPECT_EQ(box.icon, "information");
+    EXPECT_EQ(box.title, "MORVANE " MORVANE_VERSION);
+    EXPECT_EQ(box.text, Listed("Live Set.pcg", "Live Set.ins, Live Set_out.txt and Live Set.csv") + "\r\n" +
+                            Listed("Grüße Ж.pcg", "Grüße Ж.ins, Grüße Ж_out.txt and Grüße Ж.csv"));
+    EXPECT_EQ(ReadFile((first / "Live Set.ins").string()), InsFor("Live Set.pcg", "One"));
+    EXPECT_EQ(ReadFile((second / "Grüße Ж.ins").string()), InsBeside("Grüße Ж.pcg", "Two"));
+    EXPECT_EQ(Lines(ReadFile((second / "Grüße Ж_out.txt").string())).size(), 128u);
+    EXPECT_TRUE(FileExists((second / "Grüße Ж.csv").string()));
+    EXPECT_EQ(Entries("."), (std::vector<std::string>{"My Banks", "Баня 日本 é"}));
+    ExpectUnchanged(input, "dropped input");
+}
+
+// A folder gives its own *.pcg files in name order, not those of its subfolders; a file that is
+// not a PCG file says why and the others are still converted.
+TEST_F(DropOnProgram, FolderAndAFileThatIsNotAPcgFile) {
+    const fs::path folder = "Drop Folder";
+    fs::create_directories(folder / "Inner");
+    fs::create_directories(folder / "dir.pcg");
+    WriteFile((folder / "b.pcg").string(), SmallBank("B"));
+    WriteFile((folder / "a.PCG").string(), SmallBank("A"));
+    WriteFile((folder / "c.pcgx").string(), SmallBank("C"));
+    WriteFile((folder / "Inner" / "d.pcg").string(), SmallBank("D"));
+    WriteFile("notes.txt", Text("not a bank file"));
+
+    const Box box = Drop({WindowsPath(folder), WindowsPath("notes.txt")}, ProgramInNonAsciiFolder());
+    EXPECT_EQ(box.exitCode, 1);
+    EXPECT_EQ(box.icon, "warning");
+    EXPECT_EQ(box.text, Listed("a.PCG", "a.ins and a_out.txt") + "\r\n" + Listed("b.pcg", "b.ins and b_out.txt") + "\r\n" +
+                            "notes.txt: not converted: not a PCG file: it does not begin with a KORG header");
+    EXPECT_EQ(ReadFile((folder / "a.ins").string()), InsBeside("a.PCG", "A"));
+    EXPECT_EQ(Entries(folder), (std::vector<std::string>{"Inner", "a.PCG", "a.ins", "a_out.txt", "b.ins", "b.pcg",
+                                                         "b_out.txt", "c.pcgx", "dir.pcg"}));
+    EXPECT_EQ(Entries(folder / "Inner"), std::vector<std::string>{"d.pcg"});
+}
+
+// An output that cannot be created (here a folder in its place: Wine runs as root in CI, which
+// no permission stops) costs that input alone, and nothing else in its folder is touched.
+TEST_F(DropOnProgram, FolderThatCannotBeWritten) {
+    fs::create_directories("Locked");
+    WriteFile("Locked/Bank.pcg", SmallBank("L"));
+    fs::create_directories("Locked/Bank_out.txt");
+    WriteFile("Open.pcg", SmallBank("O"));
+    const Snapshot input = TakeSnapshot("Locked/Bank.pcg");
+
+    const Box box = Drop({WindowsPath("Locked/Bank.pcg"), WindowsPath("Open.pcg")});
+    EXPECT_EQ(box.exitCode, 1);
+    EXPECT_EQ(box.icon, "warning");
+    const std::string why = "Bank.pcg: not converted: Bank_out.txt: I/O error: ";
+    EXPECT_EQ(box.text.substr(0, why.size()), why) << box.text;
+    EXPECT_EQ(LastLine(box.text), Listed("Open.pcg", "Open.ins and Open_out.txt"));
+    EXPECT_EQ(Entries("Locked"), (std::vector<std::string>{"Bank.pcg", "Bank_out.txt"}));
+    ExpectUnchanged(input, "input in a folder that cannot be written");
+}
+
+// A missing template ends the run inside the conversion; the box still says so before the end.
+TEST_F(DropOnProgram, MissingTemplateStillShowsTheBox) {
+    const fs::path alone = captureDir_ / "alone";
+    fs::create_directories(alone);
+    fs::copy_file(BoxFileExecutable(), alone / "morvane.exe");
+    fs::create_directories("banks");
+    WriteFile("banks/one.pcg", SmallBank("1"));
+    WriteFile("banks/two.pcg", SmallBank("2"));
+
+    const Box box = Drop({WindowsPath("banks")}, (alone / "morvane.exe").string());
+    EXPECT_EQ(box.exitCode, 1);
+    EXPECT_EQ(box.icon, "warning");
+    const std::string why = "one.pcg: not converted: Kronos_INS_header.ins: template missing; looked in ";
+    EXPECT_EQ(box.text.substr(0, why.size()), why) << box.text;
+    EXPECT_EQ(LastLine(box.text), "two.pcg: not converted: the run ended before this file");
+    EXPECT_EQ(Entries("banks"), (std::vector<std::string>{"one.pcg", "two.pcg"}));
+}
+
+TEST_F(DropOnProgram, DoubleClickWithoutFilesExplainsThenShowsTheUsage) {
+    const Box box = Drop({});
+    EXPECT_EQ(box.exitCode, 0);
+    EXPECT_EQ(box.icon, "information");
+    const std::string usage =
+        "Usage: MORVANE <infilename.pcg> \r\n INS file is generated as \"infilename.ins\"\r\n/V : Verbose Mode - debugging";
+    ASSERT_GT(box.text.size(), usage.size()) << box.text;
+    EXPECT_EQ(box.text.substr(box.text.size() - usage.size()), usage);
+    EXPECT_NE(box.text.find("Drop .pcg files"), std::string::npos) << box.text;
+    EXPECT_EQ(Entries("."), (std::vector<std::string>{"Kronos_INS_header.ins", "Kronos_INS_trailer.ins"}));
+}
+
+TEST_F(DropOnProgram, CompareTwoDroppedFiles) {
+    fs::create_directories("pair");
+    fs::current_path("pair");
+    WriteComparedPair();
+    fs::current_path("..");
+    const Box box = Drop({"/D", WindowsPath("pair/old.pcg"), WindowsPath("pair/new.pcg")});
+    EXPECT_EQ(box.exitCode, 1);
+    EXPECT_EQ(box.icon, "information");
+    EXPECT_EQ(box.text, "PROGRAM Int A  005 renamed \"Old Name\" -> \"New Name\"\r\n"
+                        "COMBI   User A     only in new.pcg\r\n"
+                        "127 same, 1 renamed, 0 changed, 0 moved, 0 copied; banks only in old.pcg: 0, only in new.pcg: 1");
+    EXPECT_EQ(Entries("pair"), (std::vector<std::string>{"new.pcg", "old.pcg"}));
+}
+
+// A console of the user's (cmd's, shared) or redirected output: today's behaviour, no box.
+TEST_F(DropOnProgram, ConsoleRunsAreUnchanged) {
+    fs::create_directories("banks");
+    WriteFile("banks/far.pcg", SmallBank("F"));
+    const std::string dropped = WindowsPath("banks/far.pcg");
+    const RunResult reference = Morvane({dropped});
+    ASSERT_EQ(reference.exitCode, 0);
+    const std::string ins = ReadFile("far.ins");
+    fs::remove("far.ins");
+
+    const Box fromCmd = Drop({dropped}, BoxFileExecutable(), "cmd /c");
+    EXPECT_EQ(fromCmd.exitCode, 0);
+    EXPECT_FALSE(fromCmd.shown);
+    EXPECT_EQ(ReadFile("far.ins"), ins);
+    fs::remove("far.ins");
+
+    const RunResult redirected = Run(Env("MORVANE_RUNNER", ""), BoxFileExecutable(), {dropped});
+    EXPECT_EQ(redirected.exitCode, 0);
+    EXPECT_EQ(redirected.out, reference.out);
+    EXPECT_EQ(redirected.err, reference.err);
+    EXPECT_EQ(ReadFile("far.ins"), ins);
+    EXPECT_FALSE(FileExists((captureDir_ / "box.txt").string()));
+    EXPECT_EQ(Entries("banks"), std::vector<std::string>{"far.pcg"});
+}
+
 }  // namespace

@@ -17,6 +17,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <utility>
 
@@ -144,6 +145,11 @@ private:
     std::size_t next_ = 0;
 };
 
+std::function<void()>& ExitNotice() {
+    static std::function<void()> notice;
+    return notice;
+}
+
 std::string ExecutablePath() {
 #ifdef __APPLE__
     std::uint32_t size = 0;
@@ -177,6 +183,10 @@ CommandLine GetCommandLine(int argc, char** argv) {
     return commandLine;
 }
 
+bool StartedByExplorer() { return false; }
+
+CommandLine GetUtf8CommandLine(int argc, char** argv) { return GetCommandLine(argc, argv); }
+
 void WriteStandardOutput(const char* data, std::size_t size) { WriteAll(STDOUT_FILENO, data, size); }
 
 void WriteStandardError(const char* data, std::size_t size) { WriteAll(STDERR_FILENO, data, size); }
@@ -209,6 +219,23 @@ std::unique_ptr<RawInputFile> OpenInputFileUnshared(const std::string& name) {
     const FileIdentity identity{info.st_dev, info.st_ino};
     const bool registered = OpenInputs().insert(identity).second;
     return std::make_unique<PosixInputFile>(fd, static_cast<std::int64_t>(info.st_size), registered, identity);
+}
+
+bool IsDirectory(const std::string& name) {
+    struct stat info {};
+    return ::stat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string FullPathOf(const std::string& name) {
+    if (!name.empty() && name[0] == '/') return name;
+    std::string directory(4096, '\0');
+    if (!::getcwd(directory.data(), directory.size())) return name;
+    directory.resize(std::strlen(directory.c_str()));
+    return directory + (directory.back() == '/' ? "" : "/") + name;
+}
+
+void SetWorkingDirectory(const std::string& directory) {
+    if (::chdir(directory.c_str()) != 0) throw IoError(directory, std::strerror(errno));
 }
 
 bool EntryExists(const std::string& name) {
@@ -273,6 +300,13 @@ void ShowUsage(const std::string& title, const std::string& text) {
     WriteStandardOutput(message.data(), message.size());
 }
 
-void ExitProcess(int exitCode) { std::exit(exitCode); }
+void ExitProcess(int exitCode) {
+    std::function<void()> notice;
+    notice.swap(ExitNotice());
+    if (notice) notice();
+    std::exit(exitCode);
+}
+
+void SetExitNotice(std::function<void()> notice) { ExitNotice() = std::move(notice); }
 
 }  // namespace morvane::platform
