@@ -3,8 +3,10 @@
 // on a 64 MB file whose program chunk makes every re-entry of the walk step one byte, (e) morvane
 // /A on the full-size file (every extra format), (f) morvane /D comparing it with another
 // full-size file in which every record differs, and (g) the floor of (f): both files read and
-// checksummed. Reports medians of several interleaved runs ((d) after the others), the ratios
-// against the floors and the peak RSS of (a), (e) and (f).
+// checksummed; then two 64 MB Triton files: (h) a chunk header every 8 bytes, the most the walk
+// has to step over, and (i) banks of the smallest records, the most it has to list (about 330 MB
+// of output). Reports medians of several interleaved runs ((d), (h), (i) after the others), the
+// ratios against the floors and the peak RSS of (a), (e) and (f).
 // Usage: morvane_bench <morvane> <crc_floor> <templates dir> [runs]
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -79,6 +81,29 @@ pcgbuild::Bytes Adversarial() {
     return file;
 }
 
+// 64 MB of empty chunks, each a header and nothing more.
+pcgbuild::Bytes TritonEmptyChunks() {
+    pcgbuild::Bytes body;
+    body.reserve(64u << 20);
+    const pcgbuild::Bytes empty = pcgbuild::TritonChunkHeaderBytes("XXXX", 0);
+    while (body.size() < (64u << 20)) pcgbuild::Append(body, empty);
+    return pcgbuild::Concat({pcgbuild::TritonFileHeaderBytes(), pcgbuild::TritonChunkHeaderBytes("PCG1", static_cast<std::uint32_t>(body.size())), body});
+}
+
+// 64 MB of program banks of 16-byte records, every one listed.
+pcgbuild::Bytes TritonSmallestBanks() {
+    const pcgbuild::Bytes bank = pcgbuild::TritonBankChunk("PBK1", 0, 16, pcgbuild::TritonRecords(16, std::vector<std::string>(128, "Smallest Record")));
+    pcgbuild::Bytes banks;
+    banks.reserve(64u << 20);
+    while (banks.size() + bank.size() <= (64u << 20)) pcgbuild::Append(banks, bank);
+    return pcgbuild::TritonPcgFile({pcgbuild::TritonChunk("PRG1", banks)});
+}
+
+void TimeApart(const std::vector<std::string>& command, int runs, std::vector<double>& times) {
+    RunOnce(command);
+    for (int i = 0; i < runs; ++i) times.push_back(RunOnce(command).seconds);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -94,8 +119,7 @@ int main(int argc, char** argv) {
     const fs::path work = fs::temp_directory_path() / ("morvane-bench-" + std::to_string(getpid()));
     fs::create_directories(work);
     fs::current_path(work);
-    fs::copy_file(templates / "Kronos_INS_header.ins", "Kronos_INS_header.ins");
-    fs::copy_file(templates / "Kronos_INS_trailer.ins", "Kronos_INS_trailer.ins");
+    for (const auto& bundled : fs::directory_iterator(templates)) fs::copy_file(bundled.path(), bundled.path().filename());
     // Written by a child process, so that this one stays small: a forked child starts with
     // this process's resident memory, which would count in its peak RSS.
     if (const pid_t writer = fork(); writer == 0) {
@@ -105,6 +129,8 @@ int main(int argc, char** argv) {
         options.seed += 1;
         Write("other.pcg", pcgbuild::SamplePcg(options));
         Write("adversarial.pcg", Adversarial());
+        Write("triton-chunks.pcg", TritonEmptyChunks());
+        Write("triton-banks.pcg", TritonSmallestBanks());
         _exit(0);
     } else {
         int status = 0;
@@ -145,8 +171,10 @@ int main(int argc, char** argv) {
         rssCompare = std::max(rssCompare, compared.maxRssKb);
         g.push_back(RunOnce(compareFloor).seconds);
     }
-    RunOnce(adversarial);
-    for (int i = 0; i < runs; ++i) d.push_back(RunOnce(adversarial).seconds);
+    std::vector<double> h, tritonBanks;
+    TimeApart(adversarial, runs, d);
+    TimeApart({morvane, "triton-chunks.pcg"}, runs, h);
+    TimeApart({morvane, "triton-banks.pcg"}, runs, tritonBanks);
     const double ma = Median(a), mb = Median(b), mc = Median(c), md = Median(d), me = Median(e), mf = Median(f), mg = Median(g);
     std::printf("(a) morvane full.pcg            median %8.2f ms\n", ma * 1e3);
     std::printf("(b) read + zlib crc32 (floor)   median %8.2f ms\n", mb * 1e3);
@@ -155,6 +183,8 @@ int main(int argc, char** argv) {
     std::printf("(e) morvane /A full.pcg         median %8.2f ms\n", me * 1e3);
     std::printf("(f) morvane /D full other       median %8.2f ms\n", mf * 1e3);
     std::printf("(g) floor of both files         median %8.2f ms\n", mg * 1e3);
+    std::printf("(h) morvane triton-chunks.pcg   median %8.2f ms\n", Median(h) * 1e3);
+    std::printf("(i) morvane triton-banks.pcg    median %8.2f ms\n", Median(tritonBanks) * 1e3);
     std::printf("a/b = %.2f   c/a = %.2f   e/b = %.2f   f/g = %.2f\n", ma / mb, mc / ma, me / mb, mf / mg);
     std::printf("peak RSS: (a) %.1f MB   (e) %.1f MB   (f) %.1f MB\n", rss / 1024.0, rssFormats / 1024.0, rssCompare / 1024.0);
 
