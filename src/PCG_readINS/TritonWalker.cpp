@@ -16,22 +16,18 @@ namespace morvane {
 namespace {
 
 constexpr std::int64_t kFileHeaderSize = sizeof(PcgFileHeader);
-constexpr std::uint32_t kHeaderSize = 8;
+// What a chunk header begins with in every layout: the identifier and the body's size.
+constexpr std::uint32_t kIdAndSize = sizeof(ChunkId) + sizeof(std::uint32_t);
 constexpr std::uint32_t kBankHeaderSize = sizeof(BankHeader);
 constexpr std::uint32_t kTritonNameLength = 16;
 
 struct TritonChunk {
     ChunkId id{};
     std::int64_t start = 0;  // of its header
+    std::int64_t body = 0;   // of its body, right after the header
     std::uint32_t size = 0;  // of its body
-    std::int64_t Body() const { return start + kHeaderSize; }
-    std::int64_t End() const { return Body() + size; }
+    std::int64_t End() const { return body + size; }
 };
-
-std::uint32_t BigEndian32(const std::uint8_t* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) << 24 | static_cast<std::uint32_t>(bytes[1]) << 16 |
-           static_cast<std::uint32_t>(bytes[2]) << 8 | bytes[3];
-}
 
 class TritonWalk {
 public:
@@ -40,7 +36,7 @@ public:
 
     bool Run() {
         WalkFailure.clear();
-        const bool walked = WalkFile();
+        const bool walked = WalkPcg1();
         WalkFailure = FailureText();
         return walked && WalkFailure.empty();
     }
@@ -49,7 +45,7 @@ private:
     // Banks that are not Triton banks are told one by one up to this many, then counted.
     static constexpr std::size_t kBankReasonsShown = 8;
 
-    bool WalkFile() {
+    bool WalkPcg1() {
         TritonChunk pcg;
         const bool complete = ReadHeader(kFileHeaderSize, pcg);
         if (Verbose) ConsoleLine(Format("PCGChunk PCG1:   Name: %s  Size: %d (0x%x)", {IdText(pcg.id), pcg.size, pcg.size}));
@@ -60,7 +56,7 @@ private:
         }
         if (Verbose) ConsoleLine(" Start 2nd level parsing...");
         // Bytes after PCG1 belong to no chunk and are ignored.
-        if (!WalkLevel2(pcg.Body(), std::min(pcg.End(), stream_.Size()))) return false;
+        if (!WalkLevel2(pcg.body, std::min(pcg.End(), stream_.Size()))) return false;
         if (pcg.End() > stream_.Size()) return CutShort("PCG1 chunk");
         if (Verbose) ConsoleLine(" File contains no more programs.");
         return true;
@@ -97,9 +93,9 @@ private:
         const ChunkType kind = Chunk_type_of(chunk.id);
         if (Verbose) {
             ConsoleLine(Format("Reading inside L2 chunk (%s) of size %d (%x) at File Position: %d (0x%x)",
-                               {IdText(chunk.id), chunk.size, chunk.size, chunk.Body(), chunk.Body()}));
+                               {IdText(chunk.id), chunk.size, chunk.size, chunk.body, chunk.body}));
         }
-        for (std::int64_t position = chunk.Body(); position < end;) {
+        for (std::int64_t position = chunk.body; position < end;) {
             TritonChunk sub;
             if (!ReadHeaderWithin(position, end, sub)) return false;
             if (Verbose) {
@@ -132,7 +128,7 @@ private:
             return true;
         }
         if (records_.size() < dataSize) records_.resize(dataSize);
-        SeekTo(sub.Body() + kBankHeaderSize);
+        SeekTo(sub.body + kBankHeaderSize);
         if (stream_.Read(records_.data(), static_cast<std::uint32_t>(dataSize)) < dataSize) return CutShort(bank);
         if (Verbose) {
             ConsoleLine("BankID: " + Hex_long(header.BankId) + " " + name + " NumProgs: " + std::to_string(header.RecordCount) +
@@ -143,15 +139,18 @@ private:
         return true;
     }
 
-    // The fields of a bank header that lie before end; those that do not read as 0.
+    // The fields of a bank header that lie before end, in host order; those that do not read as 0.
     BankHeader ReadBankHeader(const TritonChunk& sub, std::int64_t end) {
-        std::uint8_t bytes[kBankHeaderSize] = {};
-        const std::int64_t available = std::min<std::int64_t>({kBankHeaderSize, sub.size, end - sub.Body()});
+        BankHeader header{};
+        const std::int64_t available = std::min<std::int64_t>({kBankHeaderSize, sub.size, end - sub.body});
         if (available > 0) {
-            SeekTo(sub.Body());
-            stream_.Read(bytes, static_cast<std::uint32_t>(available));
+            SeekTo(sub.body);
+            stream_.Read(&header, static_cast<std::uint32_t>(available));
         }
-        return {BigEndian32(bytes), BigEndian32(bytes + 4), BigEndian32(bytes + 8)};
+        Swap32(header.RecordCount);
+        Swap32(header.RecordSize);
+        Swap32(header.BankId);
+        return header;
     }
 
     std::string BankText(ChunkType kind, const TritonChunk& sub, const BankHeader& header) const {
@@ -164,19 +163,21 @@ private:
 
     // A header that lies wholly before end; a header torn by end cuts the file short.
     bool ReadHeaderWithin(std::int64_t position, std::int64_t end, TritonChunk& chunk) {
-        if (end - position < kHeaderSize) return CutShort("the chunk header at offset " + std::to_string(position));
+        if (end - position < model_.chunkHeaderSize) return CutShort("the chunk header at offset " + std::to_string(position));
         if (!ReadHeader(position, chunk)) return CutShort(ChunkText(chunk));
         return true;
     }
 
+    // The identifier and size of the header at position; its body follows the model's header size.
     bool ReadHeader(std::int64_t position, TritonChunk& chunk) {
-        std::uint8_t bytes[kHeaderSize] = {};
+        ChunkHeader header{};
         SeekTo(position);
-        const std::uint32_t got = stream_.Read(bytes, kHeaderSize);
-        std::copy(bytes, bytes + 4, chunk.id.chars.begin());
+        const std::uint32_t got = stream_.Read(&header, kIdAndSize);
+        chunk.id = header.Id;
         chunk.start = position;
-        chunk.size = BigEndian32(bytes + 4);
-        return got == kHeaderSize;
+        chunk.body = position + model_.chunkHeaderSize;
+        chunk.size = Swapped32(header.Size);
+        return got == kIdAndSize;
     }
 
     void SeekTo(std::int64_t position) { stream_.Seek(RequireBelow2G(position, "stream position"), SeekOrigin::Beginning); }
