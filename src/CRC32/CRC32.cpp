@@ -28,8 +28,8 @@ std::uint32_t RecordChecksum(const std::uint8_t* bytes, std::int32_t length) {
     if (length > kMaxChecksumLength) {
         throw RangeError("checksum index " + std::to_string(kMaxChecksumLength) + " is out of range");
     }
-    const std::uint32_t reg = length > 0 ? ChosenEngine()(0xFFFFFFFFu, bytes, static_cast<std::size_t>(length)) : 0xFFFFFFFFu;
-    return Finished(reg, static_cast<std::uint32_t>(length));
+    if (length > 0) return RecordChecksumOf(bytes, static_cast<std::size_t>(length));
+    return Finished(0xFFFFFFFFu, static_cast<std::uint32_t>(length));
 }
 
 std::uint32_t RecordChecksumOf(const std::uint8_t* bytes, std::size_t length) {

@@ -85,9 +85,11 @@ std::string IdText(const ChunkId& id) {
     return std::string(id.data(), length);
 }
 
-std::string_view RecordName(const std::uint8_t* record) {
-    const void* zero = std::memchr(record, 0, kNameLength);
-    const std::size_t length = zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - record) : kNameLength;
+std::string_view RecordName(const std::uint8_t* record) { return RecordNameOf(record, kNameLength); }
+
+std::string_view RecordNameOf(const std::uint8_t* record, std::uint32_t nameLength) {
+    const void* zero = std::memchr(record, 0, nameLength);
+    const std::size_t length = zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - record) : nameLength;
     return std::string_view(reinterpret_cast<const char*>(record), length);
 }
 

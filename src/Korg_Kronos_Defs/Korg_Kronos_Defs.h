@@ -125,5 +125,7 @@ std::size_t BankBuffersSize();
 // A record's name: its first 24 bytes up to the first zero byte, taken as they are. The view
 // points into the record.
 std::string_view RecordName(const std::uint8_t* record);
+// The same for a name field of any length (a Triton name has 16 bytes).
+std::string_view RecordNameOf(const std::uint8_t* record, std::uint32_t nameLength);
 
 }  // namespace morvane

@@ -1,7 +1,5 @@
 #include "PCG_readINS/BankListing.h"
 
-#include <cstring>
-
 #include "CRC32/CRC32.h"
 #include "PCG_readINS/Format.h"
 #include "PCG_readINS/ProcessState.h"
@@ -64,12 +62,6 @@ std::string BankLabel(const std::string& bankName) {
     if (name.size() <= 1) return {};
     const std::string rest = name.size() > 4 ? name.substr(4) : std::string();
     return name.substr(0, 1) + Trimmed(rest);
-}
-
-std::string_view RecordNameOf(const std::uint8_t* record, std::uint32_t nameLength) {
-    const void* zero = std::memchr(record, 0, nameLength);
-    const std::size_t length = zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - record) : nameLength;
-    return std::string_view(reinterpret_cast<const char*>(record), length);
 }
 
 ListedBank KronosBank(const std::uint8_t* bank, ChunkType kind, const std::string& bankName) {

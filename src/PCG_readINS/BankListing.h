@@ -3,7 +3,6 @@
 // lines in ListingFile (set list banks: ListingFile only).
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
 
@@ -34,7 +33,5 @@ ListedBank KronosBank(const std::uint8_t* bank, ChunkType kind, const std::strin
 std::string Trimmed(const std::string& text);
 // The short bank name of the Kronos entry lines: Int A gives IA, User AA gives UAA.
 std::string BankLabel(const std::string& bankName);
-// A name field's text up to its first zero byte.
-std::string_view RecordNameOf(const std::uint8_t* record, std::uint32_t nameLength);
 
 }  // namespace morvane
