@@ -46,8 +46,6 @@ void WriteSetListBank(const std::uint8_t* bank) {
     }
 }
 
-const char* KindWords(ChunkType kind) { return kind == ChunkType::CMB1 ? " Combi Bank " : " Program Bank "; }
-
 }  // namespace
 
 std::string Trimmed(const std::string& text) {
@@ -62,6 +60,10 @@ std::string BankLabel(const std::string& bankName) {
     if (name.size() <= 1) return {};
     const std::string rest = name.size() > 4 ? name.substr(4) : std::string();
     return name.substr(0, 1) + Trimmed(rest);
+}
+
+std::string SectionName(const Model& model, ChunkType kind, const std::string& bankName) {
+    return model.word + std::string(kind == ChunkType::CMB1 ? " Combi Bank " : " Program Bank ") + bankName;
 }
 
 ListedBank KronosBank(const std::uint8_t* bank, ChunkType kind, const std::string& bankName) {
@@ -85,7 +87,7 @@ void Write_bank_listing(const std::uint8_t* bank, ChunkType kind, const std::str
 
 void Write_bank_listing(const ListedBank& bank) {
     if (bank.kind != ChunkType::PRG1 && bank.kind != ChunkType::CMB1) return;
-    WriteRecordBank(bank, "[" + std::string(bank.model->word) + KindWords(bank.kind) + bank.name + "]");
+    WriteRecordBank(bank, "[" + SectionName(*bank.model, bank.kind, bank.name) + "]");
     if (BankListed) BankListed(bank);
 }
 

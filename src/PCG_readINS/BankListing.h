@@ -26,6 +26,10 @@ void Write_bank_listing(const std::uint8_t* bank, ChunkType kind, const std::str
 // Any model's program or combination bank, under its model's word.
 void Write_bank_listing(const ListedBank& bank);
 
+// "Triton Program Bank A": the name of a bank's section in the .ins (in brackets there), under
+// which the other formats show it too.
+std::string SectionName(const Model& model, ChunkType kind, const std::string& bankName);
+
 // A Kronos bank as Write_bank_listing lists it.
 ListedBank KronosBank(const std::uint8_t* bank, ChunkType kind, const std::string& bankName);
 

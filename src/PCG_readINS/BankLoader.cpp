@@ -71,11 +71,7 @@ bool Read_bank(InputStream& stream, const ChunkHeader& S, std::string& bankName)
     const std::string firstName(RecordName(destination.buffer));
     bankName = Bank_name(destination.kind, header.BankId);
     if (!loaded) WalkFailure = UnreadBankReason(S.Id, bankName, header, headerBytes, destination.size);
-    if (Verbose) {
-        ConsoleLine("BankID: " + Hex_long(header.BankId) + " " + bankName + " NumProgs: " +
-                    std::to_string(header.RecordCount) + " SizeOfProg: " + std::to_string(header.RecordSize) +
-                    " 1stName: " + firstName);
-    }
+    if (Verbose) ConsoleLine(BankIdTrace(header, bankName, firstName));
     return loaded;
 }
 
@@ -99,6 +95,11 @@ std::string Bank_name(std::uint8_t bankKind, std::uint32_t bankId) {
     if (bankKind == 0 || bankKind == 19) return ProgramBankName(bankId);
     if (bankKind == 1 || bankKind == 18) return CombiBankName(bankId);
     return "??";
+}
+
+std::string BankIdTrace(const BankHeader& header, const std::string& bankName, std::string_view firstName) {
+    return "BankID: " + Hex_long(header.BankId) + " " + bankName + " NumProgs: " + std::to_string(header.RecordCount) +
+           " SizeOfProg: " + std::to_string(header.RecordSize) + " 1stName: " + std::string(firstName);
 }
 
 std::string Hex_word(std::uint16_t value) { return Format("%4.4x", {value}); }

@@ -2,6 +2,7 @@
 // Loads a program or combination bank chunk into its fixed buffer and names the bank.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
 #include "platform/InputStream.h"
@@ -21,6 +22,9 @@ bool Read_bank(InputStream& stream, const ChunkHeader& S, std::string& bankName)
 bool Read_bank_data(InputStream& stream, const BankHeader& header, std::uint8_t* destination,
                     std::uint32_t destinationSize);
 std::string Bank_name(std::uint8_t bankKind, std::uint32_t bankId);
+// The trace line of a loaded bank: "BankID: 00020001 User B NumProgs: 128 SizeOfProg: 7810
+// 1stName: " and the first record's name. The header's fields are in host order.
+std::string BankIdTrace(const BankHeader& header, const std::string& bankName, std::string_view firstName);
 std::string Hex_word(std::uint16_t value);
 std::string Hex_long(std::uint32_t value);
 

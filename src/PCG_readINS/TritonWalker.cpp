@@ -130,11 +130,7 @@ private:
         if (records_.size() < dataSize) records_.resize(dataSize);
         SeekTo(sub.body + kBankHeaderSize);
         if (stream_.Read(records_.data(), static_cast<std::uint32_t>(dataSize)) < dataSize) return CutShort(bank);
-        if (Verbose) {
-            ConsoleLine("BankID: " + Hex_long(header.BankId) + " " + name + " NumProgs: " + std::to_string(header.RecordCount) +
-                        " SizeOfProg: " + std::to_string(header.RecordSize) + " 1stName: " +
-                        std::string(RecordNameOf(records_.data(), kTritonNameLength)));
-        }
+        if (Verbose) ConsoleLine(BankIdTrace(header, name, RecordNameOf(records_.data(), kTritonNameLength)));
         Write_bank_listing(ListedBank{records_.data(), kind, name, name, header.RecordSize, kTritonNameLength, &model_});
         return true;
     }

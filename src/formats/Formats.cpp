@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "PCG_readINS/BankListing.h"
 #include "PCG_readINS/Format.h"
 #include "platform/Console.h"
 #include "platform/TextFile.h"
@@ -14,10 +15,6 @@ namespace {
 
 const char* KindWord(ChunkType kind) { return kind == ChunkType::PRG1 ? "program" : "combination"; }
 
-std::string HeadOf(const Model& model, const CatalogueBank& bank) {
-    return model.word + std::string(bank.kind == ChunkType::PRG1 ? " Program Bank " : " Combi Bank ") + bank.name;
-}
-
 void Place(std::vector<SelectableBank>& mode, const CatalogueBank& bank, BankSelect select, Selection& selection) {
     const Model& model = *selection.banks.model;
     for (SelectableBank& held : mode) {
@@ -26,7 +23,7 @@ void Place(std::vector<SelectableBank>& mode, const CatalogueBank& bank, BankSel
         selection.repeated.push_back(&bank);
         return;
     }
-    mode.push_back({&bank, select, HeadOf(model, bank)});
+    mode.push_back({&bank, select, SectionName(model, bank.kind, bank.name)});
 }
 
 std::string NotWritten(const std::vector<std::string>& files) {
