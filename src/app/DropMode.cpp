@@ -1,7 +1,6 @@
 #include "app/DropMode.h"
 
 #include <algorithm>
-#include <cctype>
 #include <exception>
 #include <memory>
 #include <string>
@@ -52,7 +51,7 @@ std::string LastReason(const ConsoleCapture& console, const std::string& input) 
 }
 
 std::string Folded(std::string name) {
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : name) c = static_cast<char>(LowerAscii(static_cast<unsigned char>(c)));
     return name;
 }
 

@@ -1,5 +1,7 @@
 #include "app/DropSummary.h"
 
+#include "PCG_readINS/Format.h"
+
 namespace morvane {
 
 namespace {
@@ -26,22 +28,13 @@ std::string Counted(int count, const char* what) {
     return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
 }
 
-std::string Enumerated(const std::vector<std::string>& names) {
-    std::string text;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
-        text += names[i];
-    }
-    return text;
-}
-
 std::string MoreLine(std::size_t more) { return "\xE2\x80\xA6 and " + std::to_string(more) + " more"; }
 
 }  // namespace
 
 std::string OutcomeLine(const DropOutcome& outcome) {
     if (!outcome.failure.empty()) return outcome.input + ": not converted: " + outcome.failure;
-    return outcome.input + ": " + Enumerated(outcome.outputs) + " (" + Counted(outcome.programBanks, "program bank") +
+    return outcome.input + ": " + Enumeration(outcome.outputs) + " (" + Counted(outcome.programBanks, "program bank") +
            ", " + Counted(outcome.combinationBanks, "combination bank") + ")";
 }
 
