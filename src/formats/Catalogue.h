@@ -38,7 +38,7 @@ struct Catalogue {
     enum class Detail { Formats, Compare };
 
     Detail detail = Detail::Compare;
-    const Model* model = nullptr;      // the model of the file the banks come from; set by the first
+    const Model* model = nullptr;      // the model of the file the banks come from; set by the first bank added
     std::vector<CatalogueBank> banks;  // in file order
 
     // A bank as Write_bank_listing hands it on. With Detail::Formats set list banks are left
