@@ -1,7 +1,8 @@
 // Malformed PCG files: cut short at every structural boundary, size fields at their extremes,
 // chunks where they do not belong and chunks that point past the end. Each row states the outcome
-// the rules give: the walk's result or the error it raises, the console without Verbose, and the
-// banks that are listed. Every row is walked quiet and traced; tracing changes only the console.
+// the rules give: the walk's result or the error it raises, the console without Verbose, the
+// banks that are listed and why the file does not convert. Every row is walked quiet and traced;
+// tracing changes only the console.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -49,6 +50,11 @@ const Listed kIntA{Listed::Program, "Int A", "IA", "Prog"};
 const Listed kUserB{Listed::Combi, "User B", "UB", "Combi"};
 const Listed kGig{Listed::SetList, "", "", "Gig"};
 
+// Damage the walk passes over: the reason on standard error, the file not converted.
+std::string CutShort(const std::string& what, std::size_t offset) { return "the " + what + " at offset " + std::to_string(offset) + " is cut short"; }
+std::string TornHeader(std::size_t offset) { return CutShort("chunk header", offset); }
+std::string CutChunk(const char* id, std::size_t offset) { return CutShort(std::string(id) + " chunk", offset); }
+
 struct Row {
     std::string what;
     Bytes file;
@@ -56,6 +62,7 @@ struct Row {
     const char* errorKind;  // for Raised
     std::string console;    // without Verbose
     std::vector<Listed> listed;
+    std::string failure = "";  // WalkFailure; empty: converted
 };
 
 struct Outcome {
@@ -64,26 +71,30 @@ struct Outcome {
     std::string console;
     std::string ins;
     std::string listing;
+    std::string failure;
 };
 
-Outcome Walk(const std::uint8_t* data, std::size_t size, bool verbose) {
+Outcome Walk(const std::uint8_t* data, std::size_t size, bool verbose, bool topLevelOnly = false) {
     Outcome outcome;
     Verbose = verbose;
     MemoryStream stream(data, size);
     CapturedOutputs outputs;
     ConsoleCapture console;
     try {
-        outcome.result = Walk_chunks(stream, false);
+        outcome.result = Walk_chunks(stream, topLevelOnly);
     } catch (const Error& error) {
         outcome.errorKind = error.Kind();
     }
     Verbose = false;
     outputs.Flush();
+    outcome.failure = WalkFailure;
     outcome.console = console.Text();
     outcome.ins = outputs.Ins();
     outcome.listing = outputs.Listing();
     return outcome;
 }
+
+Outcome WalkTopLevel(const std::uint8_t* data, std::size_t size) { return Walk(data, size, false, true); }
 
 std::string Padded(const std::string& name) { return std::string(24 - name.size(), ' ') + name; }
 
@@ -133,6 +144,7 @@ void ExpectOutcome(const Row& row, const std::uint8_t* data, std::size_t size) {
                 break;
             case Ending::Raised: EXPECT_EQ(outcome.errorKind, row.errorKind) << what; break;
         }
+        if (row.ending != Ending::Raised) EXPECT_EQ(outcome.failure, row.failure) << what;
         if (verbose) {
             for (const std::string& line : Lines(row.console)) EXPECT_NE(outcome.console.find(line + "\r\n"), std::string::npos) << what;
         } else {
@@ -220,56 +232,67 @@ TEST_F(MalformedTest, CutShortAtEveryStructuralBoundary) {
         Ending ending;
         std::string console;
         std::vector<Listed> listed;
+        std::string failure;
     };
     const Ending F = Ending::Finished, S = Ending::Stopped;
     const std::vector<Listed> P{kIntA}, PC{kIntA, kUserB}, PCS{kIntA, kUserB, kGig};
+    const std::string programBank = "bank Int A (PBK1) is cut short", combinationBank = "bank User B (CBK1) is cut short";
+    const std::string setListBank = "set list bank (SBK1) is cut short", setLists = CutChunk("SLS1", kSls);
     const Cut cuts[] = {
-        {"empty", 0, S, kNoKorg, {}},
-        {"inside the file header", 8, S, kNoKorg, {}},
-        {"file header only", 16, S, kNoPcg, {}},
-        {"inside the PCG1 header", 22, S, kNoPcg, {}},
-        // A level-2 header read that comes up short is the normal end.
-        {"PCG1 header only", kPrg, F, "", {}},
-        {"inside the PRG1 header", kPrg + 6, F, "", {}},
+        {"empty", 0, S, kNoKorg, {}, "not a PCG file: it does not begin with a KORG header"},
+        {"inside the file header", 8, S, kNoKorg, {}, "not a PCG file: it ends inside its KORG header"},
+        {"file header only", 16, S, kNoPcg, {}, "not a PCG file: no PCG1 chunk follows its KORG header"},
+        {"inside the PCG1 header", 22, S, kNoPcg, {}, "not a PCG file: no PCG1 chunk follows its KORG header"},
+        // A level-2 header read that comes up short is the normal end; one torn by the end is damage.
+        {"PCG1 header only", kPrg, F, "", {}, ""},
+        {"inside the PRG1 header", kPrg + 6, F, "", {}, TornHeader(kPrg)},
         // Inside a program chunk, a short sub-chunk header or one that ends the data stops the walk.
-        {"PRG1 header only", kPbk, S, "", {}},
-        {"inside the PBK1 header", kPbk + 6, S, "", {}},
-        {"PBK1 header only", kPbkBankHeader, S, "", {}},
+        {"PRG1 header only", kPbk, S, "", {}, CutChunk("PRG1", kPrg)},
+        {"inside the PBK1 header", kPbk + 6, S, "", {}, TornHeader(kPbk)},
+        {"PBK1 header only", kPbkBankHeader, S, "", {}, CutChunk("PBK1", kPbk)},
         // Count 128 delivered, the record size's first two bytes 00 00: what was not delivered reads 0.
-        {"inside the program bank header", kPbkBankHeader + 6, S, Mismatch("0 * 128 = 0", "634880"), {}},
-        {"program bank header only", kPbkRecords, S, "", {}},
-        {"inside the program records", kPbkRecords + 300000, S, "", {}},
-        {"one byte short of the program records", kCmb - 1, S, "", {}},
-        {"program chunk whole", kCmb, S, "", P},
-        {"inside the CMB1 header", kCmb + 6, S, "", P},
-        {"CMB1 header only", kCbk, S, "", P},
-        {"CBK1 header only", kCbkBankHeader, S, "", P},
-        {"inside the combination bank header", kCbkBankHeader + 4, S, Mismatch("0 * 128 = 0", "999680"), P},
-        {"combination bank header only", kCbkRecords, S, "", P},
-        {"inside the combination records", kCbkRecords + 3 * 7810, S, "", P},
-        {"combination chunk whole", kSls, S, "", PC},
-        {"SLS1 header only", kSld, S, "", PC},
-        {"SLD1 header only", kStl, S, "", PC},
-        {"STL1 header only", kSdb, S, "", PC},
-        {"SDB1 header only", kSdbBankHeader, S, "", PC},
-        {"inside the SDB1 bank header", kSdbBankHeader + 6, S, "", PC},
-        {"inside the set list data block", kSdbData + 1000, S, "", PC},
-        {"set list data block whole", kSbk, S, "", PC},
-        {"SBK1 header only", kSbkBankHeader, S, "", PC},
-        {"set list bank header only", kSbkData, S, "", PC},
-        {"one byte short of the set list bank", kGlb - 1, S, "", PC},
-        {"set list bank whole", kGlb, S, "", PCS},
-        {"inside the GLB1 header", kGlb + 6, S, "", PCS},
-        {"GLB1 header only", kGlbData, S, "", PCS},
+        {"inside the program bank header", kPbkBankHeader + 6, S, Mismatch("0 * 128 = 0", "634880"), {}, programBank},
+        {"program bank header only", kPbkRecords, S, "", {}, programBank},
+        {"inside the program records", kPbkRecords + 300000, S, "", {}, programBank},
+        {"one byte short of the program records", kCmb - 1, S, "", {}, programBank},
+        // A chunk that ends right at the end of the file is whole.
+        {"program chunk whole", kCmb, S, "", P, ""},
+        {"inside the CMB1 header", kCmb + 6, S, "", P, TornHeader(kCmb)},
+        {"CMB1 header only", kCbk, S, "", P, CutChunk("CMB1", kCmb)},
+        {"CBK1 header only", kCbkBankHeader, S, "", P, CutChunk("CBK1", kCbk)},
+        {"inside the combination bank header", kCbkBankHeader + 4, S, Mismatch("0 * 128 = 0", "999680"), P, "bank Int A (CBK1) is cut short"},
+        {"combination bank header only", kCbkRecords, S, "", P, combinationBank},
+        {"inside the combination records", kCbkRecords + 3 * 7810, S, "", P, combinationBank},
+        {"combination chunk whole", kSls, S, "", PC, ""},
+        {"SLS1 header only", kSld, S, "", PC, setLists},
+        // SLD1 and STL1 of size 0 are whole: the set list chunk around them is not.
+        {"SLD1 header only", kStl, S, "", PC, setLists},
+        {"STL1 header only", kSdb, S, "", PC, setLists},
+        {"SDB1 header only", kSdbBankHeader, S, "", PC, CutChunk("SDB1", kSdb)},
+        {"inside the SDB1 bank header", kSdbBankHeader + 6, S, "", PC, CutChunk("SDB1", kSdb)},
+        {"inside the set list data block", kSdbData + 1000, S, "", PC, CutChunk("SDB1", kSdb)},
+        {"set list data block whole", kSbk, S, "", PC, setLists},
+        {"SBK1 header only", kSbkBankHeader, S, "", PC, CutChunk("SBK1", kSbk)},
+        {"set list bank header only", kSbkData, S, "", PC, setListBank},
+        {"one byte short of the set list bank", kGlb - 1, S, "", PC, setListBank},
+        {"set list bank whole", kGlb, S, "", PCS, ""},
+        {"inside the GLB1 header", kGlb + 6, S, "", PCS, TornHeader(kGlb)},
+        {"GLB1 header only", kGlbData, S, "", PCS, CutChunk("GLB1", kGlb)},
         // After a GLB1 chunk a short header stops the walk, a whole one goes on.
-        {"GLB1 whole", kWsq, S, "", PCS},
-        {"inside the WSQ1 header", kWsq + 6, S, "", PCS},
-        {"WSQ1 header only", kWsqData, F, "", PCS},
-        {"whole file", kEnd, F, "", PCS},
+        {"GLB1 whole", kWsq, S, "", PCS, ""},
+        {"inside the WSQ1 header", kWsq + 6, S, "", PCS, TornHeader(kWsq)},
+        {"WSQ1 header only", kWsqData, F, "", PCS, CutChunk("WSQ1", kWsq)},
+        {"whole file", kEnd, F, "", PCS, ""},
     };
     for (const Cut& cut : cuts) {
-        const Row row{cut.what, {}, cut.ending, nullptr, cut.console, cut.listed};
+        const Row row{cut.what, {}, cut.ending, nullptr, cut.console, cut.listed, cut.failure};
         ExpectOutcome(row, WholeFile().data(), cut.length);
+    }
+    // Stepped over without descending, every chunk is told by its own size.
+    for (const auto& [length, failure] : std::vector<std::pair<std::size_t, std::string>>{
+             {kPbk, CutChunk("PRG1", kPrg)}, {kCmb + 6, TornHeader(kCmb)}, {kSbk, setLists}, {kWsqData, CutChunk("WSQ1", kWsq)}, {kEnd, ""}}) {
+        const Outcome outcome = WalkTopLevel(WholeFile().data(), length);
+        EXPECT_EQ(outcome.failure, failure) << "/T, " << length << " bytes";
     }
 }
 
@@ -298,7 +321,8 @@ TEST_F(MalformedTest, Pcg1SizeIsOnlyShown) {
 
 TEST_F(MalformedTest, SizesOfLevel2Chunks) {
     // Eight bytes after the header: with a size of 0 or 1 the next header is read from them, an
-    // unknown one whose size (from "efgh" or "fghW") carries the walk past the end.
+    // unknown one whose size (from "efgh" or "fghW") carries the walk past the end: that chunk,
+    // or a chunk of 2^31 - 1 bytes, is cut short.
     const Bytes after = Concat({Text("abcdefgh"), ChunkHeaderBytes("WSQ1", 0)});
     const Ending F = Ending::Finished, R = Ending::Raised;
     struct Sized {
@@ -320,7 +344,8 @@ TEST_F(MalformedTest, SizesOfLevel2Chunks) {
         for (int i = 0; i < 5; ++i) {
             const Bytes file = Pcg(Concat({ChunkHeaderBytes(chunk.id, kExtremes[i]), after}));
             const char* errorKind = chunk.endings[i] == R ? kRange : nullptr;
-            rows.push_back({std::string(chunk.id) + " size " + Hex(kExtremes[i]), file, chunk.endings[i], errorKind, "", {}});
+            const std::string failure = i == 0 ? CutChunk("abcd", 40) : i == 1 ? CutChunk("bcde", 41) : CutChunk(chunk.id, 28);
+            rows.push_back({std::string(chunk.id) + " size " + Hex(kExtremes[i]), file, chunk.endings[i], errorKind, "", {}, failure});
         }
     }
     ExpectOutcomes(rows);
@@ -328,8 +353,8 @@ TEST_F(MalformedTest, SizesOfLevel2Chunks) {
 
 TEST_F(MalformedTest, SizesOfSteppedOverSetListProgramAndCombinationChunks) {
     // An unknown sub-chunk first makes Parse_chunk step over the whole chunk by its size; then a
-    // WSQ1 header, handed over as the next level-2 chunk wherever the steps reach it.
-    const Bytes contents = Concat({ChunkHeaderBytes("XTRA", 0), ChunkHeaderBytes("WSQ1", 0), Bytes(4)});
+    // WSQ1 chunk, handed over as the next level-2 chunk wherever the steps reach it.
+    const Bytes contents = Concat({ChunkHeaderBytes("XTRA", 0), Chunk("WSQ1", Bytes(4))});
     std::vector<Row> rows;
     for (const char* id : {"SLS1", "PRG1", "CMB1"}) {
         const std::string name = id;
@@ -388,6 +413,7 @@ TEST_F(MalformedTest, RecordCountAndRecordSize) {
         Ending ending;
         const char* errorKind;
         std::string console;
+        const char* expected = "4960";  // the record size its kind holds
     };
     const Ending S = Ending::Stopped, R = Ending::Raised;
     const Header headers[] = {
@@ -411,8 +437,8 @@ TEST_F(MalformedTest, RecordCountAndRecordSize) {
         {"PBK1", 0x40000000, 0xFFFFFFFEu, R, kRange, ""},
         // Each kind checks against its own buffer.
         {"MBK1", 128, 7810, S, nullptr, Mismatch("7810 * 128 = 999680", "634880")},
-        {"CBK1", 128, 4960, S, nullptr, Mismatch("4960 * 128 = 634880", "999680")},
-        {"CBK1", 0, 7810, S, nullptr, Mismatch("7810 * 0 = 0", "999680")},
+        {"CBK1", 128, 4960, S, nullptr, Mismatch("4960 * 128 = 634880", "999680"), "7810"},
+        {"CBK1", 0, 7810, S, nullptr, Mismatch("7810 * 0 = 0", "999680"), "7810"},
         {"CBK1", 0xFFFFFFFFu, 7810, R, kRange, ""},
         {"CBK1", 0x10000, 0x10000, R, kOverflow, ""},
     };
@@ -420,8 +446,11 @@ TEST_F(MalformedTest, RecordCountAndRecordSize) {
     for (const Header& header : headers) {
         const char* level2 = std::string(header.id) == "CBK1" ? "CMB1" : "PRG1";
         const Bytes bank = Chunk(header.id, Concat({BankHeaderBytes(header.count, header.size, 0), Bytes(64)}));
+        // The counts as the header stores them, unsigned.
+        const std::string failure = "bank Int A (" + std::string(header.id) + ") is not a Kronos bank: " + std::to_string(header.count) +
+                                    " records of " + std::to_string(header.size) + " bytes, expected 128 of " + header.expected;
         rows.push_back({std::string(header.id) + " " + Hex(header.count) + " records of " + Hex(header.size),
-                        PcgFile({Chunk(level2, bank), Tail()}), header.ending, header.errorKind, header.console, {}});
+                        PcgFile({Chunk(level2, bank), Tail()}), header.ending, header.errorKind, header.console, {}, failure});
     }
     // Two negative factors whose product is the bank size: the bank is loaded and listed.
     const Bytes negatives = Chunk("PBK1", Concat({BankHeaderBytes(0xFFFFFFFFu, 0xFFF65000u, 0), Records(4960, "Prog")}));
@@ -465,27 +494,35 @@ TEST_F(MalformedTest, ChunksThatPointPastTheEnd) {
     const Ending F = Ending::Finished, S = Ending::Stopped, R = Ending::Raised;
     const Bytes xtra = ChunkHeaderBytes("XTRA", 0);
     const std::vector<Row> rows = {
-        // An unknown chunk stepped past the end leaves a short header read: the normal end.
-        {"unknown chunk", Pcg(Concat({ChunkHeaderBytes("INI2", 1000), Bytes(10)})), F, nullptr, "", {}},
-        {"unknown chunk of size 44 cut short", Pcg(Concat({ChunkHeaderBytes("DIV1", 44), Bytes(10)})), F, nullptr, "", {}},
-        {"GLB1", Pcg(Concat({ChunkHeaderBytes("GLB1", 1000), Bytes(10)})), S, nullptr, "", {}},
+        // An unknown chunk stepped past the end leaves a short header read: the normal end of the
+        // walk, but the chunk is cut short.
+        {"unknown chunk", Pcg(Concat({ChunkHeaderBytes("INI2", 1000), Bytes(10)})), F, nullptr, "", {}, CutChunk("INI2", 28)},
+        {"unknown chunk of size 44 cut short", Pcg(Concat({ChunkHeaderBytes("DIV1", 44), Bytes(10)})), F, nullptr, "", {},
+         CutChunk("DIV1", 28)},
+        {"GLB1", Pcg(Concat({ChunkHeaderBytes("GLB1", 1000), Bytes(10)})), S, nullptr, "", {}, CutChunk("GLB1", 28)},
         // The step-over lands past the end; the re-entered Parse_chunk finds no header there.
-        {"stepped-over PRG1", Pcg(Concat({ChunkHeaderBytes("PRG1", 1000), xtra, Bytes(10)})), S, nullptr, "", {}},
-        {"stepped-over SLS1", Pcg(Concat({ChunkHeaderBytes("SLS1", 1000), xtra, Bytes(10)})), S, nullptr, "", {}},
+        {"stepped-over PRG1", Pcg(Concat({ChunkHeaderBytes("PRG1", 1000), xtra, Bytes(10)})), S, nullptr, "", {}, CutChunk("PRG1", 28)},
+        {"stepped-over SLS1", Pcg(Concat({ChunkHeaderBytes("SLS1", 1000), xtra, Bytes(10)})), S, nullptr, "", {}, CutChunk("SLS1", 28)},
+        // Re-entered after a whole step, the walk is in no chunk of its own: the step from there is.
+        {"second step-over of PRG1", Pcg(Concat({ChunkHeaderBytes("PRG1", 20), xtra, Bytes(8), xtra, Bytes(4)})), S, nullptr, "", {},
+         "the data stepped over from offset 60 is cut short"},
+        {"stepped-over PRG1 ending at the end", Pcg(Concat({ChunkHeaderBytes("PRG1", 12), xtra})), S, nullptr, "", {}},
         {"program bank", PcgFile({Chunk("PRG1", Concat({ChunkHeaderBytes("PBK1", 634892), BankHeaderBytes(128, 4960, 0), Bytes(100)}))}),
-         S, nullptr, "", {}},
+         S, nullptr, "", {}, "bank Int A (PBK1) is cut short"},
         {"set list data block", PcgFile({Chunk("SLS1", Concat({ChunkHeaderBytes("SDB1", 462348), BankHeaderBytes(1, 462336, 0), Bytes(100)}))}),
-         S, nullptr, "", {}},
+         S, nullptr, "", {}, CutChunk("SDB1", 40)},
         {"set list bank", PcgFile({Chunk("SLS1", Concat({ChunkHeaderBytes("SBK1", 8885260), BankHeaderBytes(128, 69416, 0), Bytes(100)}))}),
-         S, nullptr, "", {}},
+         S, nullptr, "", {}, "set list bank (SBK1) is cut short"},
         // Positions must stay below 2^31: the first chunk's contents start at 40, so a step of
         // 2^31 - 41 lands on the last position allowed and one more byte is a range error.
-        {"DKT1 landing at 2^31 - 1", Pcg(Concat({ChunkHeaderBytes("DKT1", 0x7FFFFFD7), Bytes(10)})), S, nullptr, "", {}},
+        {"DKT1 landing at 2^31 - 1", Pcg(Concat({ChunkHeaderBytes("DKT1", 0x7FFFFFD7), Bytes(10)})), S, nullptr, "", {}, CutChunk("DKT1", 28)},
         {"DKT1 landing at 2^31", Pcg(Concat({ChunkHeaderBytes("DKT1", 0x7FFFFFD8), Bytes(10)})), R, kRange, "", {}},
-        {"PRG1 stepped over to 2^31 - 1", Pcg(Concat({ChunkHeaderBytes("PRG1", 0x7FFFFFD7), xtra, Bytes(10)})), S, nullptr, "", {}},
+        {"PRG1 stepped over to 2^31 - 1", Pcg(Concat({ChunkHeaderBytes("PRG1", 0x7FFFFFD7), xtra, Bytes(10)})), S, nullptr, "", {},
+         CutChunk("PRG1", 28)},
         {"PRG1 stepped over to 2^31", Pcg(Concat({ChunkHeaderBytes("PRG1", 0x7FFFFFD8), xtra, Bytes(10)})), R, kRange, "", {}},
         // An unknown chunk's step is not tested: it may land beyond 2^31, where nothing is read.
-        {"unknown chunk landing beyond 2^31", Pcg(Concat({ChunkHeaderBytes("INI2", 0x7FFFFFFF), Bytes(10)})), F, nullptr, "", {}},
+        {"unknown chunk landing beyond 2^31", Pcg(Concat({ChunkHeaderBytes("INI2", 0x7FFFFFFF), Bytes(10)})), F, nullptr, "", {},
+         CutChunk("INI2", 28)},
         // What was listed before an error stays listed.
         {"range error after a bank", PcgFile({Chunk("PRG1", IntA()), Concat({ChunkHeaderBytes("GLB1", 0x80000000u), Bytes(4)})}), R, kRange, "",
          {kIntA}},

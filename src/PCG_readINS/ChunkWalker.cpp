@@ -23,7 +23,30 @@ constexpr std::int32_t kDumpedChunkSize = 44;
 
 std::int32_t SignedSize(std::uint32_t storedSize) { return static_cast<std::int32_t>(Swapped32(storedSize)); }
 
-std::uint32_t ReadHeader(InputStream& stream, ChunkHeader& header) { return stream.Read(&header, kHeaderSize); }
+// Damage the walk passes without reading: a chunk that ends past the end of the file, a header
+// torn by it. The walk goes on exactly as before; the file is only reported as not converted,
+// with the first damage found, so that one cut is told once.
+void NoteCutShort(const std::string& what) {
+    if (WalkFailure.empty()) WalkFailure = what + " is cut short";
+}
+
+std::string ChunkAt(const ChunkId& id, std::int64_t headerOffset) {
+    return "the " + IdText(id) + " chunk at offset " + std::to_string(headerOffset);
+}
+
+// A chunk whose body starts at body and holds the size its header gives (unsigned: a size the
+// walk reads as negative still says where the chunk would end).
+void CheckChunkEnd(const InputStream& stream, const ChunkHeader& header, std::int64_t body) {
+    if (body + Swapped32(header.Size) > stream.Size()) NoteCutShort(ChunkAt(header.Id, body - kHeaderSize));
+}
+
+// 1 to 11 bytes left where a header should be: the file ends inside it.
+std::uint32_t ReadHeader(InputStream& stream, ChunkHeader& header) {
+    const std::int64_t offset = stream.Position();
+    const std::uint32_t n = stream.Read(&header, kHeaderSize);
+    if (n > 0 && n < kHeaderSize) NoteCutShort("the chunk header at offset " + std::to_string(offset));
+    return n;
+}
 
 bool AtEndOfData(std::uint32_t n, const InputStream& stream) { return n < kHeaderSize || stream.Position() >= stream.Size(); }
 
@@ -42,7 +65,7 @@ void TraceDump(const std::uint8_t (&dump)[kDumpedChunkSize]) {
 // Level-2 chunks the walk has no use for (all of them with TopLevelOnly): step over each by its
 // size and read the header after it.
 void StepOverLevel2Chunks(InputStream& stream, ChunkHeader& H, std::uint32_t& n, bool TopLevelOnly,
-                          std::uint8_t (&dump)[kDumpedChunkSize]) {
+                          std::uint8_t (&dump)[kDumpedChunkSize], std::int64_t& headerEnd) {
     while (n == kHeaderSize && (TopLevelOnly || CurrentChunkType == ChunkType::Unknown)) {
         const std::int32_t s = SignedSize(H.Size);
         if (Verbose) {
@@ -50,13 +73,16 @@ void StepOverLevel2Chunks(InputStream& stream, ChunkHeader& H, std::uint32_t& n,
             ConsoleLine("L2: Skipping over " + IdText(H.Id) + " chunk. ");
         }
         if (s == kDumpedChunkSize) {
-            stream.Read(dump, kDumpedChunkSize);
+            if (stream.Read(dump, kDumpedChunkSize) < kDumpedChunkSize) NoteCutShort(ChunkAt(H.Id, headerEnd - kHeaderSize));
             if (Verbose) TraceDump(dump);
         } else {
-            stream.Seek(RequireNonNegative(s, "chunk size"), SeekOrigin::Current);
+            RequireNonNegative(s, "chunk size");
+            CheckChunkEnd(stream, H, stream.Position());
+            stream.Seek(s, SeekOrigin::Current);
             if (Verbose) ConsoleWrite(Format("Seeking  %d (%x) bytes", {s, s}));
         }
         n = ReadHeader(stream, H);
+        headerEnd = stream.Position();
         if (Verbose) ConsoleLine(" --  Next:  " + IdText(H.Id) + " ");
         CurrentChunkType = Chunk_type_of(H.Id);
     }
@@ -67,16 +93,36 @@ bool ExitParse(bool result) {
     return result;
 }
 
+// The level-2 chunk a Parse_chunk call is in: its size L, the entry position E, and whether the
+// walk entered it right after its header. It does not when it re-enters after stepping over the
+// chunk (H unchanged): the headers read there belong to no chunk of H's.
+struct Level2 {
+    std::int32_t L;
+    std::int32_t E;
+    bool fromHeader;
+};
+
+// The walk met the end of the data inside a set list, program or combination chunk, after a
+// header read of n bytes at offset: a whole sub-chunk that still has a body to come, or a chunk
+// whose size runs past the end, is cut short; one that ends right here is whole.
+void CheckEndInside(const InputStream& stream, const ChunkHeader& H, const Level2& chunk, const ChunkHeader& S,
+                    std::uint32_t n, std::int64_t offset) {
+    if (n == kHeaderSize && S.Size != 0) NoteCutShort(ChunkAt(S.Id, offset));
+    if (chunk.fromHeader) CheckChunkEnd(stream, H, chunk.E);
+}
+
 // The sub-chunk S starts the next level-2 chunk: it becomes the walker's current header.
-bool HandOver(const ChunkHeader& S, ChunkHeader& H) {
+bool HandOver(const InputStream& stream, const ChunkHeader& S, ChunkHeader& H, std::int64_t& headerEnd) {
     if (Verbose) ConsoleLine("Current chunk is " + IdText(S.Id) + ": Start Next L2 Chunk Here.....");
     H = S;
+    headerEnd = stream.Position();
     return ExitParse(true);
 }
 
 // Steps over the whole chunk that started at E, whatever it holds after the sub-chunk that led
 // here; H stays as it is, so the walker re-enters with the following header.
-bool StepOverWholeChunk(InputStream& stream, std::int32_t L, std::int32_t E, const char* words) {
+bool StepOverWholeChunk(InputStream& stream, const ChunkHeader& H, const Level2& chunk, const char* words) {
+    const std::int32_t L = chunk.L, E = chunk.E;
     const std::int64_t position = stream.Position();
     if (Verbose) ConsoleLine(Format("Seek back to previous. File Position now: %d (0x%x)", {position, position}));
     stream.Seek(E, SeekOrigin::Beginning);
@@ -86,19 +132,24 @@ bool StepOverWholeChunk(InputStream& stream, std::int32_t L, std::int32_t E, con
     RequireNonNegative(L, "chunk size");
     // A size of 0 would re-enter at this very position for ever.
     if (L == 0) return ExitParse(false);
+    if (std::int64_t{E} + L > stream.Size()) {
+        NoteCutShort(chunk.fromHeader ? ChunkAt(H.Id, E - std::int64_t{kHeaderSize}) : "the data stepped over from offset " + std::to_string(E));
+    }
     stream.Seek(L, SeekOrigin::Current);
     RequireBelow2G(stream.Position(), "stream position");
     return ExitParse(true);
 }
 
-bool ParseSetListChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, std::int32_t L, std::int32_t E) {
+bool ParseSetListChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, const Level2& chunk, std::int64_t& headerEnd) {
     if (Verbose) ConsoleLine("Parse_chunk - SLS1: ");
     ChunkHeader S{};
     for (;;) {
+        const std::int64_t offset = stream.Position();
         const std::uint32_t n = ReadHeader(stream, S);
         const std::int32_t sz = SignedSize(S.Size);
         const std::int32_t p = SignedSize(S.Parm2);
         if (AtEndOfData(n, stream)) {
+            CheckEndInside(stream, H, chunk, S, n, offset);
             if (Verbose) ConsoleLine("End Of File encountered");
             return false;
         }
@@ -113,13 +164,14 @@ bool ParseSetListChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, std
         if (S.Id == kSDB1 || S.Id == kSBK1) {
             RequireBelow2G(stream.Position(), "stream position");
             BankHeader bankHeader{};  // fields a short read does not deliver read as 0
-            stream.Read(&bankHeader, sizeof bankHeader);
+            const bool wholeHeader = stream.Read(&bankHeader, sizeof bankHeader) == sizeof bankHeader;
             const auto count = static_cast<std::int32_t>(Swapped32(bankHeader.RecordCount));
             const auto size = static_cast<std::int32_t>(Swapped32(bankHeader.RecordSize));
             const auto bankId = static_cast<std::int32_t>(Swapped32(bankHeader.BankId));
             if (Verbose) ConsoleLine(Format("       Bank Header: #progs: %d, ObjSize %d, BankID: %d", {count, size, bankId}));
             if (S.Id == kSDB1) {
-                stream.Read(SetListDataBlock, kSetListDataBlockSize);
+                const bool wholeBlock = stream.Read(SetListDataBlock, kSetListDataBlockSize) == kSetListDataBlockSize;
+                if (!wholeHeader || !wholeBlock) NoteCutShort(ChunkAt(S.Id, offset));
                 if (Verbose) ConsoleLine(Format("Reading %s data: %d (0x%x) bytes", {"SDB1", kSetListDataBlockSize, kSetListDataBlockSize}));
                 continue;
             }
@@ -136,10 +188,10 @@ bool ParseSetListChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, std
         if (Verbose) {
             ConsoleLine(IdText(S.Id) + ": SLS1 L2 Parse: Not a known chunk in " +
                         IdText(ChunkTypeNames[static_cast<std::size_t>(type)]) + " type. File Position: " +
-                        std::to_string(E) + " of " + std::to_string(stream.Size()));
+                        std::to_string(chunk.E) + " of " + std::to_string(stream.Size()));
         }
-        if (Is_level2_chunk(S.Id)) return HandOver(S, H);
-        return StepOverWholeChunk(stream, L, E, "SLS1");
+        if (Is_level2_chunk(S.Id)) return HandOver(stream, S, H, headerEnd);
+        return StepOverWholeChunk(stream, H, chunk, "SLS1");
     }
 }
 
@@ -149,15 +201,18 @@ const std::uint8_t* BufferOf(const ChunkId& id) {
     return ProgramBankHD1;
 }
 
-bool ParseBankChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, std::int32_t L, std::int32_t E) {
+bool ParseBankChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, const Level2& chunk, std::int64_t& headerEnd) {
+    const std::int32_t L = chunk.L, E = chunk.E;
     ChunkHeader S{};
     for (;;) {
         if (Verbose) {
             ConsoleLine(Format("Reading inside L2 chunk (%s) of size %d (%x) at File Position: %d (0x%x)",
                                {IdText(H.Id), L, L, E, E}));
         }
+        const std::int64_t offset = stream.Position();
         const std::uint32_t n = ReadHeader(stream, S);
         if (AtEndOfData(n, stream)) {
+            CheckEndInside(stream, H, chunk, S, n, offset);
             if (Verbose) ConsoleLine("End Of File encountered");
             return false;
         }
@@ -173,20 +228,38 @@ bool ParseBankChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, std::i
             ConsoleLine(Format("%s: PRG1/CMB1 L2 Parse: Not a known chunk in L2 type %d. Current File Position: %d (%x)",
                                {IdText(S.Id), static_cast<int>(type), E, E}));
         }
-        if (Is_level2_chunk(S.Id)) return HandOver(S, H);
-        return StepOverWholeChunk(stream, L, E, "PRG1/CMB1");
+        if (Is_level2_chunk(S.Id)) return HandOver(stream, S, H, headerEnd);
+        return StepOverWholeChunk(stream, H, chunk, "PRG1/CMB1");
     }
 }
 
 // DKT1, ARP1, GLB1: stepped over by size; the next level-2 header is read here.
-bool StepOverOtherChunk(InputStream& stream, ChunkHeader& H, std::int32_t L, std::int32_t E) {
+bool StepOverOtherChunk(InputStream& stream, ChunkHeader& H, const Level2& chunk, std::int64_t& headerEnd) {
+    const std::int32_t L = chunk.L, E = chunk.E;
     if (Verbose) {
         ConsoleLine(Format("Other type Parse_chunk - %s, skipping ahead %d (%x) from position %d (%x)",
                            {IdText(H.Id), L, L, E, E}));
     }
-    stream.Seek(RequireNonNegative(L, "chunk size"), SeekOrigin::Current);
+    RequireNonNegative(L, "chunk size");
+    CheckChunkEnd(stream, H, E);
+    stream.Seek(L, SeekOrigin::Current);
     RequireBelow2G(stream.Position(), "stream position");
-    return ExitParse(ReadHeader(stream, H) == kHeaderSize);
+    const std::uint32_t n = ReadHeader(stream, H);
+    headerEnd = stream.Position();
+    return ExitParse(n == kHeaderSize);
+}
+
+// Parse_chunk, told where the walk last read or took over a level-2 header: headerEnd is the
+// position right after it, and moves on with every header that replaces H.
+bool ParseChunkAt(InputStream& stream, ChunkHeader& H, ChunkType& type, std::int64_t& headerEnd) {
+    const std::int32_t E = RequireBelow2G(stream.Position(), "stream position");
+    const Level2 chunk{SignedSize(H.Size), E, E == headerEnd};
+    switch (type) {
+        case ChunkType::SLS1: return ParseSetListChunk(stream, H, type, chunk, headerEnd);
+        case ChunkType::PRG1:
+        case ChunkType::CMB1: return ParseBankChunk(stream, H, type, chunk, headerEnd);
+        default: return StepOverOtherChunk(stream, H, chunk, headerEnd);
+    }
 }
 
 // One of the three rejections of a file that is not a PCG file the walk can read.
@@ -199,14 +272,8 @@ bool Reject(const char* message, std::string reason) {
 }  // namespace
 
 bool Parse_chunk(InputStream& stream, ChunkHeader& H, ChunkType& type) {
-    const std::int32_t L = SignedSize(H.Size);
-    const std::int32_t E = RequireBelow2G(stream.Position(), "stream position");
-    switch (type) {
-        case ChunkType::SLS1: return ParseSetListChunk(stream, H, type, L, E);
-        case ChunkType::PRG1:
-        case ChunkType::CMB1: return ParseBankChunk(stream, H, type, L, E);
-        default: return StepOverOtherChunk(stream, H, L, E);
-    }
+    std::int64_t headerEnd = stream.Position();
+    return ParseChunkAt(stream, H, type, headerEnd);
 }
 
 bool Walk_chunks(InputStream& stream, bool TopLevelOnly) {
@@ -240,16 +307,20 @@ bool Walk_chunks(InputStream& stream, bool TopLevelOnly) {
 
     bool resume = false;
     std::uint8_t dump[kDumpedChunkSize] = {};
+    std::int64_t headerEnd = 0;
     for (;;) {
-        if (!resume) n = ReadHeader(stream, H);
+        if (!resume) {
+            n = ReadHeader(stream, H);
+            headerEnd = stream.Position();
+        }
         CurrentChunkType = Chunk_type_of(H.Id);
-        StepOverLevel2Chunks(stream, H, n, TopLevelOnly, dump);
+        StepOverLevel2Chunks(stream, H, n, TopLevelOnly, dump, headerEnd);
         if (n < kHeaderSize) {
             if (Verbose) ConsoleLine(" File contains no more programs.");
             return true;
         }
         if (Verbose) ConsoleLine("Enter Parse_Chunk with " + IdText(H.Id));
-        if (!Parse_chunk(stream, H, CurrentChunkType)) return false;
+        if (!ParseChunkAt(stream, H, CurrentChunkType, headerEnd)) return false;
         resume = true;
     }
 }

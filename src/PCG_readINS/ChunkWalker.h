@@ -8,7 +8,10 @@
 namespace morvane {
 
 // True when the walk ends at a short level-2 header read; false when the file is rejected or a
-// chunk stops the walk. Raises RangeError for sizes and positions beyond 2^31.
+// chunk stops the walk. Either way WalkFailure says why the file is not converted: rejected, a
+// bank that cannot be read, or damage the walk passes (a chunk that ends past the end of the
+// file, a torn header), which changes nothing else of the walk. Raises RangeError for sizes and
+// positions beyond 2^31.
 bool Walk_chunks(InputStream& stream, bool TopLevelOnly);
 
 // Called with the stream at the first content byte of the chunk whose header is H. True: go on,

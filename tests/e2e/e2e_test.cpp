@@ -456,6 +456,10 @@ TEST_F(EndToEnd, ExitStatusSaysWhetherEveryFileWasConverted) {
          "bank Int A (PBK1) is not a Kronos bank: 1 records of 4960 bytes, expected 128 of 4960"},
         {"e-cut.pcg", Concat({PcgFile({}), ChunkHeaderBytes("PRG1", 700000), ChunkHeaderBytes("PBK1", 700000), BankHeaderBytes(128, 4960, 0)}),
          "bank Int A (PBK1) is cut short"},
+        // Cut where the walk only steps: after the program chunk (634916 bytes from offset 28).
+        {"f-drums.pcg", Concat({PcgFile({Chunk("PRG1", BankChunk("PBK1", 0, 4960, Records(4960, "P")))}), ChunkHeaderBytes("DKT1", 65536), Bytes(100)}),
+         "the DKT1 chunk at offset 634944 is cut short"},
+        {"g-torn.pcg", Concat({SmallBank("P"), Bytes(5)}), "the chunk header at offset 634960 is cut short"},
     };
     std::string failures;
     for (const Case& c : cases) {
@@ -471,6 +475,10 @@ TEST_F(EndToEnd, ExitStatusSaysWhetherEveryFileWasConverted) {
     EXPECT_EQ(pattern.exitCode, 1);
     EXPECT_EQ(pattern.err, failures);
     for (const Case& c : cases) EXPECT_TRUE(FileExists(BareName(c.name) + ".ins")) << c.name;
+    // Stepping over every chunk passes the same cut.
+    const RunResult topLevel = Morvane({"/T", "f-drums.pcg"});
+    EXPECT_EQ(topLevel.exitCode, 1);
+    EXPECT_EQ(topLevel.err, "morvane: f-drums.pcg: the DKT1 chunk at offset 634944 is cut short\r\n");
 }
 
 // Each template on its own: the working directory first, then beside the executable, then the
@@ -764,6 +772,7 @@ TEST_F(EndToEnd, CompareTrouble) {
     WriteComparedPair();
     WriteFile("junk.pcg", Text("not a bank file"));
     WriteFile("cut.pcg", Concat({PcgFile({}), ChunkHeaderBytes("PRG1", 700000), ChunkHeaderBytes("PBK1", 700000), BankHeaderBytes(128, 4960, 0)}));
+    WriteFile("torn.pcg", ReadFile("new.pcg") + std::string(3, '\0'));
     fs::create_directory("folder.pcg");
     const std::string lead = "morvane: /D: compares exactly two bank files, as in morvane /D old.pcg new.pcg; ";
     struct Case {
@@ -777,6 +786,7 @@ TEST_F(EndToEnd, CompareTrouble) {
         {{"/D", "*.pcg", "new.pcg"}, "morvane: *.pcg: /D compares two files, not the matches of a pattern\r\n"},
         {{"/D", "old.pcg", "junk.pcg"}, "morvane: junk.pcg: not a PCG file: it does not begin with a KORG header\r\n"},
         {{"/D", "cut.pcg", "new.pcg"}, "morvane: cut.pcg: bank Int A (PBK1) is cut short\r\n"},
+        {{"/D", "old.pcg", "torn.pcg"}, "morvane: torn.pcg: the chunk header at offset "},
         {{"/D", "missing.pcg", "new.pcg"}, "morvane: missing.pcg: I/O error: "},
         {{"/D", "old.pcg", "folder.pcg"}, "morvane: folder.pcg: I/O error: "},
     };
