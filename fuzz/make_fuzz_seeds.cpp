@@ -142,6 +142,25 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
                                0x5D));
     const Bytes odd = TritonNamed(random, 16, "Odd", {"A&B <\"x\"> ]]>", "Caf\xE9 \xA0\xFF", "Tab\there\x01\x85", "line\r\nbreak", "=SUM(1)", "a,b", "   "});
     add("triton-odd-names", TritonPcgFile({TritonChunk("PRG1", TritonBankChunk("PBK1", 4, 16, odd))}));
+
+    // The Kronos-container models: 12-byte chunk headers, 24-byte names, sizes from each bank header.
+    const Bytes small = BankChunk("PBK1", 0x20000, 24, NamedRecords(24, {"Small 24-byte records"}));
+    const Bytes kross = BankChunk("CBK1", 2, 1980, NamedRecords(1980, {"Kross User Combination", "Caf\xE9 <&>"}, 5));
+    add("krome-banks", ContainerPcgFile({Chunk("DIV1", Bytes(44)), Chunk("INI2", Text("PBK1CBK1GLB1")), Chunk("PRG1", Concat({small, small})),
+                                         Chunk("CMB1", BankChunk("CBK1", 3, 100, NamedRecords(100, {"D"}))), Chunk("GLB1", Bytes(8))},
+                                        0x95));
+    add("kross", ContainerPcgFile({Chunk("CMB1", kross), Chunk("DKT1", Bytes(20))}, 0x96));
+    add("nautilus-set-lists", ContainerPcgFile({Chunk("SLS1", Chunk("SBK1", Bytes(100))),
+                                                Chunk("PRG1", BankChunk("MBK1", 0x20021, 24, NamedRecords(24, {"t"})))},
+                                               0xDD));
+    add("container-bank-checks",
+        ContainerPcgFile({Chunk("PRG1", Concat({BankChunk("PBK1", 0, 23, Bytes(128 * 23)), Chunk("PBK1", Concat({BankHeaderBytes(100, 24, 1), Bytes(2400)})),
+                                                Chunk("PBK1", Bytes(7)), small}))},
+                         0xC9));
+    add("container-cut-short", Cut(ContainerPcgFile({Chunk("PRG1", Concat({small, small})), Chunk("GLB1", Bytes(8))}, 0x70), 3100));
+    for (const std::uint8_t code : {0x75, 0x85, 0x8D, 0xD2}) {
+        add("container-" + std::to_string(code), ContainerPcgFile({Chunk("PRG1", small)}, code));
+    }
     return seeds;
 }
 

@@ -144,7 +144,9 @@ void ExpectOutcome(const Row& row, const std::uint8_t* data, std::size_t size) {
                 break;
             case Ending::Raised: EXPECT_EQ(outcome.errorKind, row.errorKind) << what; break;
         }
-        if (row.ending != Ending::Raised) EXPECT_EQ(outcome.failure, row.failure) << what;
+        if (row.ending != Ending::Raised) {
+            EXPECT_EQ(outcome.failure, row.failure) << what;
+        }
         if (verbose) {
             for (const std::string& line : Lines(row.console)) EXPECT_NE(outcome.console.find(line + "\r\n"), std::string::npos) << what;
         } else {

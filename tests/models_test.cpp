@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,7 +33,12 @@ TEST(Models, TheFileHeaderNamesTheModel) {
         {"KORG", 0x50, 0, 2, 16, "Triton"},         {"KORG", 0x63, 0, 0, 16, "Triton Le"},
         {"KORG", 0x5D, 0, 1, 16, "Karma"},          {"KORG", 0x50, 1, 0, 16, nullptr},
         {"KORG", 0x3B, 0, 0, 16, nullptr},          {"KORg", 0x50, 0, 0, 16, nullptr},
-        {"KORG", 0x50, 0, 0, 15, nullptr},
+        {"KORG", 0x50, 0, 0, 15, nullptr},          {"KORG", 0x70, 0, 0, 16, "Oasys"},
+        {"KORG", 0x75, 0, 1, 16, "M3"},             {"KORG", 0x85, 0, 0, 16, "M50"},
+        {"KORG", 0x8D, 0, 0, 16, "microSTATION"},   {"KORG", 0x95, 0, 0, 16, "Krome"},
+        {"KORG", 0xD2, 0, 0, 16, "Krome EX"},       {"KORG", 0x96, 0, 1, 16, "Kross"},
+        {"KORG", 0xC9, 0, 0, 16, "Kross 2"},        {"KORG", 0xDD, 0, 0, 16, "Nautilus"},
+        {"KORG", 0xDD, 1, 0, 16, nullptr},          {"KORG", 0x95, 0, 0, 12, nullptr},
     };
     for (const Row& row : rows) {
         std::uint8_t header[16] = {};
@@ -63,24 +69,29 @@ TEST(Models, KronosTableAgreesWithTheLoadersBankNames) {
     }
 }
 
+// A bank may have two ids (the Krome's F is 5 and 0x8000), never two numbers; two banks never
+// share a number.
 TEST(Models, EveryNamedBankHasItsOwnBankSelect) {
     for (const Model& model : Models()) {
         for (const ChunkType kind : {ChunkType::PRG1, ChunkType::CMB1}) {
-            std::set<std::string> names;
-            std::set<int> numbers;
+            std::map<std::string, int> numberOf;
+            std::set<std::uint32_t> ids;
             for (const ModelBank& bank : model.banks) {
                 if (bank.kind != kind) continue;
-                EXPECT_TRUE(names.insert(bank.name).second) << model.word << ": " << bank.name;
-                EXPECT_TRUE(numbers.insert(bank.select.msb * 128 + bank.select.lsb).second) << model.word << ": " << bank.name;
+                const int number = bank.select.msb * 128 + bank.select.lsb;
+                EXPECT_EQ(numberOf.emplace(bank.name, number).first->second, number) << model.word << ": " << bank.name;
+                EXPECT_TRUE(ids.insert(bank.bankId).second) << model.word << ": " << bank.bankId;
                 EXPECT_EQ(BankNameOf(model, kind, bank.bankId), bank.name);
                 EXPECT_EQ(BankSelectOf(model, kind, bank.name)->lsb, bank.select.lsb);
             }
+            std::set<int> numbers;
+            for (const auto& [name, number] : numberOf) EXPECT_TRUE(numbers.insert(number).second) << model.word << ": " << name;
             EXPECT_FALSE(BankSelectOf(model, kind, "Invalid Bank")) << model.word;
         }
     }
 }
 
-TEST(Models, TritonFamilyBanks) {
+TEST(Models, BankNamesAndNumbersByModel) {
     struct Row {
         const char* model;
         ChunkType kind;
@@ -99,6 +110,25 @@ TEST(Models, TritonFamilyBanks) {
         {"Triton Le", C, 2, "C", 2},       {"Triton Le", C, 3, "Invalid Bank", -1},
         {"Karma", P, 0x8000, "F", 5},      {"Karma", P, 5, "Invalid Bank", -1}, {"Karma", C, 5, "F", 5},
         {"Karma", C, 0x20000, "Invalid Bank", -1},
+        {"Oasys", P, 5, "I-F", 5},         {"Oasys", P, 0x8000, "I-F", 5},      {"Oasys", P, 6, "Invalid Bank", -1},
+        {"Oasys", P, 0x20006, "U-G", 14},  {"Oasys", C, 6, "I-G", 6},          {"Oasys", C, 0x20000, "U-A", 8},
+        {"M3", P, 0x20000, "U-A", 8},      {"M3", C, 0x20007, "Invalid Bank", -1},
+        {"M50", P, 4, "E", 4},             {"M50", P, 0x8000, "Invalid Bank", -1}, {"M50", C, 4, "Invalid Bank", -1},
+        {"microSTATION", P, 3, "D", 3},    {"microSTATION", C, 3, "D", 3},     {"microSTATION", P, 4, "Invalid Bank", -1},
+        {"Krome", P, 0x8000, "F", 5},      {"Krome", P, 0x20005, "U-F", 13},   {"Krome", P, 0x20006, "Invalid Bank", -1},
+        {"Krome", C, 3, "D", 3},           {"Krome", C, 4, "Invalid Bank", -1},
+        {"Krome EX", P, 0x20000, "U-A", 8}, {"Krome EX", C, 5, "F", 5},        {"Krome EX", C, 0x20000, "Invalid Bank", -1},
+        {"Kross", P, 3, "D", 3},           {"Kross", P, 4, "U", 8},            {"Kross", P, 0x20000, "U", 8},
+        {"Kross", C, 1, "B", 1},           {"Kross", C, 2, "U", 8},            {"Kross", C, 0x20000, "U", 8},
+        {"Kross", C, 3, "Invalid Bank", -1},
+        {"Kross 2", P, 0x8000, "F", 5},    {"Kross 2", P, 0x20003, "UD", 11},  {"Kross 2", C, 0x20000, "UA", 8},
+        {"Kross 2", C, 4, "Invalid Bank", -1},
+        {"Nautilus", P, 5, "F", 5},        {"Nautilus", P, 6, "G", 8},         {"Nautilus", P, 19, "T", 21},
+        {"Nautilus", P, 20, "a", 22},      {"Nautilus", P, 39, "t", 41},       {"Nautilus", P, 40, "Invalid Bank", -1},
+        {"Nautilus", P, 0x8000, "F", 5},   {"Nautilus", P, 0x20000, "G", 8},   {"Nautilus", P, 0x20021, "t", 41},
+        {"Nautilus", P, 0x20022, "Invalid Bank", -1},
+        {"Nautilus", C, 6, "G", 6},        {"Nautilus", C, 7, "H", 8},         {"Nautilus", C, 13, "N", 14},
+        {"Nautilus", C, 0x20000, "H", 8},  {"Nautilus", C, 0x20006, "N", 14},  {"Nautilus", C, 0x20007, "Invalid Bank", -1},
     };
     for (const Row& row : rows) {
         const Model& model = Named(row.model);

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
+#include "models/Models.h"
 
 namespace pcgbuild {
 
@@ -70,6 +71,18 @@ Bytes PcgFile(const std::vector<Bytes>& level2Chunks) {
 }
 
 Bytes PcgFile(std::initializer_list<Bytes> level2Chunks) { return PcgFile(std::vector<Bytes>(level2Chunks)); }
+
+Bytes ContainerPcgFile(const std::vector<Bytes>& level2Chunks, std::uint8_t productCode) {
+    Bytes file = PcgFile(level2Chunks);
+    file[4] = productCode;
+    return file;
+}
+
+Bytes NamedRecords(std::uint32_t recordSize, const std::vector<std::string>& names, std::uint8_t filler) {
+    Bytes records(std::size_t{kRecordsPerBank} * recordSize, filler);
+    for (std::size_t i = 0; i < names.size() && i < kRecordsPerBank; ++i) PutName(records, i * recordSize, names[i]);
+    return records;
+}
 
 void PutName(Bytes& out, std::size_t offset, std::string_view name) {
     const std::size_t length = std::min<std::size_t>(name.size(), morvane::kNameLength);
@@ -163,6 +176,79 @@ Bytes TritonExtremeSample() {
                           TritonChunk("CMB1", combis), TritonChunk("DKT1", TritonBankChunk("DBK1", 0, 4112, Bytes(16 * 4112, 7), 16)),
                           TritonChunk("ARP1", TritonBankChunk("ABK1", 0, 320, Bytes(200 * 320, 9), 200)), TritonChunk("GLB1", Bytes(876, 3))},
                          0x50, 1);
+}
+
+namespace {
+
+// Record sizes as the librarian's notes give them where they do (Oasys, M3, Kross); the others
+// are made up, each its own, so that a walk that took one model's size for another's would fail.
+struct ContainerSizes {
+    std::uint8_t productCode;
+    std::uint32_t program;
+    std::uint32_t combination;
+};
+const ContainerSizes kContainerSizes[] = {
+    {0x70, 6174, 11288}, {0x75, 4208, 7192}, {0x85, 1636, 1612}, {0x8D, 700, 780}, {0x95, 1212, 2348},
+    {0xD2, 1260, 2396},  {0x96, 2140, 1980}, {0xC9, 2224, 2064}, {0xDD, 3432, 7460},
+};
+
+const morvane::Model& ContainerModel(std::uint8_t productCode) {
+    for (const morvane::Model& model : morvane::Models()) {
+        if (model.productCode == productCode && model.layout == morvane::Layout::SizeDriven && model.chunkHeaderSize == 12) return model;
+    }
+    throw std::invalid_argument("no Kronos-container model has that product code");
+}
+
+// Each bank the model names, once: a bank with two ids under the later one (0x8000 for F, a user
+// bank's id from 0x20000 on).
+Bytes ContainerBanks(const morvane::Model& model, morvane::ChunkType kind, std::uint32_t recordSize) {
+    std::vector<const morvane::ModelBank*> banks;
+    for (const morvane::ModelBank& bank : model.banks) {
+        if (bank.kind != kind) continue;
+        const auto same = std::find_if(banks.begin(), banks.end(), [&bank](const morvane::ModelBank* b) { return b->name == bank.name; });
+        if (same == banks.end()) {
+            banks.push_back(&bank);
+        } else {
+            *same = &bank;
+        }
+    }
+    const bool programs = kind == morvane::ChunkType::PRG1;
+    Bytes out;
+    for (const morvane::ModelBank* bank : banks) {
+        std::vector<std::string> names;
+        for (int i = 0; i < 128; ++i) names.push_back(bank->name + (programs ? " Prog " : " Combi ") + std::to_string(i));
+        const auto filler = static_cast<std::uint8_t>(bank->bankId + 1);
+        Append(out, BankChunk(programs ? "PBK1" : "CBK1", bank->bankId, recordSize, NamedRecords(recordSize, names, filler)));
+    }
+    return out;
+}
+
+// The index of a container file: 64-byte entries that hold chunk ids as text.
+Bytes IndexEntries() {
+    Bytes out;
+    for (const char* id : {"PRG1", "PBK1", "CMB1", "CBK1", "GLB1"}) {
+        Bytes entry = Text(id);
+        entry.resize(64, 0x20);
+        Append(out, entry);
+    }
+    return out;
+}
+
+}  // namespace
+
+Bytes ContainerModelSample(std::uint8_t productCode) {
+    const morvane::Model& model = ContainerModel(productCode);
+    const auto sizes = std::find_if(std::begin(kContainerSizes), std::end(kContainerSizes),
+                                    [productCode](const ContainerSizes& s) { return s.productCode == productCode; });
+    std::vector<Bytes> chunks{Chunk("DIV1", Bytes(44, 1)), Chunk("INI2", IndexEntries()), Chunk("INI1", Bytes(100, 2)),
+                              Chunk("PRG1", ContainerBanks(model, morvane::ChunkType::PRG1, sizes->program)),
+                              Chunk("CMB1", ContainerBanks(model, morvane::ChunkType::CMB1, sizes->combination)),
+                              Chunk("DKT1", BankChunk("DBK1", 0, 64, Bytes(128 * 64, 7))), Chunk("WSQ1", Bytes(200, 8)),
+                              Chunk("GLB1", Bytes(900, 3))};
+    if (std::string_view(model.word) == "Nautilus") {
+        chunks.push_back(Chunk("SLS1", Chunk("SBK1", Concat({BankHeaderBytes(128, 600, 0), NamedRecords(600, {"Set List 0"})}))));
+    }
+    return ContainerPcgFile(chunks, productCode);
 }
 
 std::uint64_t Random::Next() {

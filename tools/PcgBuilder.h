@@ -52,6 +52,19 @@ Bytes TritonRecords(std::uint32_t recordSize, const std::vector<std::string>& na
 // combination i "X Combi i".
 Bytes TritonExtremeSample();
 
+// The Kronos-container models (Oasys, M3, M50, microSTATION, Krome, Krome EX, Kross, Kross 2,
+// Nautilus): the Kronos's 16-byte file header with the model's product code, 12-byte chunk headers,
+// record sizes from each bank header, 24-byte names.
+Bytes ContainerPcgFile(const std::vector<Bytes>& level2Chunks, std::uint8_t productCode);
+// 128 records of recordSize: record i named names[i] (its 24 name bytes zero-padded), the rest filler.
+Bytes NamedRecords(std::uint32_t recordSize, const std::vector<std::string>& names, std::uint8_t filler = 0);
+// A bank file of the container model with that product code, laid out as such files are: DIV1,
+// INI2 (whose entries name "PBK1" and "CBK1" as text), INI1, a program bank for every program
+// bank the model names and a combination bank for every combination bank, in the model's order
+// (a bank with two ids under its last one), then drum kits, wave sequences and global data, and
+// on the Nautilus set lists. Program i of bank X is named "X Prog i", combination i "X Combi i".
+Bytes ContainerModelSample(std::uint8_t productCode);
+
 // A small deterministic generator, the same on every platform and compiler.
 class Random {
 public:

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "PCG_readINS/ChunkWalker.h"
-#include "PCG_readINS/TritonWalker.h"
+#include "PCG_readINS/BoundedWalker.h"
 
 namespace morvane {
 
@@ -16,7 +16,7 @@ const Model& ModelOfFile(InputStream& stream) {
 }
 
 bool WalkFile(InputStream& stream, bool TopLevelOnly, const Model& model) {
-    if (model.layout == Layout::TritonFamily) return Walk_triton_chunks(stream, TopLevelOnly, model);
+    if (model.layout == Layout::SizeDriven) return Walk_bounded_chunks(stream, TopLevelOnly, model);
     return Walk_chunks(stream, TopLevelOnly);
 }
 

@@ -14,8 +14,8 @@ namespace morvane {
 
 // Which walker reads the file.
 enum class Layout {
-    Kronos,        // 12-byte chunk headers, fixed record sizes, set lists
-    TritonFamily,  // 8-byte chunk headers, record sizes from each bank header
+    Kronos,      // the Kronos's own walk: fixed record sizes, set lists
+    SizeDriven,  // every chunk bounded by its size, record sizes from each bank header
 };
 
 // Control Change 0 (MSB) and 32 (LSB), sent before the Program Change.
@@ -39,6 +39,9 @@ struct Model {
     int subId;                 // file header byte 8, or kAnySubId
     Layout layout;
     std::uint32_t chunkHeaderSize;
+    std::uint32_t nameLength;     // the name field that begins every record
+    std::uint32_t minRecordSize;  // a bank of smaller records is not one of this model's
+    const char* bankWord;         // in "bank A (PBK1) is not a Triton bank"
     std::vector<ModelBank> banks;
     const char* headerTemplate;
     const char* trailerTemplate;

@@ -1,4 +1,4 @@
-#include "PCG_readINS/TritonWalker.h"
+#include "PCG_readINS/BoundedWalker.h"
 
 #include <algorithm>
 #include <string>
@@ -19,9 +19,8 @@ constexpr std::int64_t kFileHeaderSize = sizeof(PcgFileHeader);
 // What a chunk header begins with in every layout: the identifier and the body's size.
 constexpr std::uint32_t kIdAndSize = sizeof(ChunkId) + sizeof(std::uint32_t);
 constexpr std::uint32_t kBankHeaderSize = sizeof(BankHeader);
-constexpr std::uint32_t kTritonNameLength = 16;
 
-struct TritonChunk {
+struct SizedChunk {
     ChunkId id{};
     std::int64_t start = 0;  // of its header
     std::int64_t body = 0;   // of its body, right after the header
@@ -29,9 +28,9 @@ struct TritonChunk {
     std::int64_t End() const { return body + size; }
 };
 
-class TritonWalk {
+class BoundedWalk {
 public:
-    TritonWalk(InputStream& stream, bool topLevelOnly, const Model& model)
+    BoundedWalk(InputStream& stream, bool topLevelOnly, const Model& model)
         : stream_(stream), topLevelOnly_(topLevelOnly), model_(model) {}
 
     bool Run() {
@@ -42,11 +41,11 @@ public:
     }
 
 private:
-    // Banks that are not Triton banks are told one by one up to this many, then counted.
+    // Banks that are not the model's banks are told one by one up to this many, then counted.
     static constexpr std::size_t kBankReasonsShown = 8;
 
     bool WalkPcg1() {
-        TritonChunk pcg;
+        SizedChunk pcg;
         const bool complete = ReadHeader(kFileHeaderSize, pcg);
         if (Verbose) ConsoleLine(Format("PCGChunk PCG1:   Name: %s  Size: %d (0x%x)", {IdText(pcg.id), pcg.size, pcg.size}));
         if (!complete || pcg.id != ChunkIds::PCG1) {
@@ -57,7 +56,7 @@ private:
         if (Verbose) ConsoleLine(" Start 2nd level parsing...");
         // Bytes after PCG1 belong to no chunk and are ignored.
         if (!WalkLevel2(pcg.body, std::min(pcg.End(), stream_.Size()))) return false;
-        if (pcg.End() > stream_.Size()) return CutShort("PCG1 chunk");
+        if (pcg.End() > stream_.Size()) return CutShort("the PCG1 chunk");
         if (Verbose) ConsoleLine(" File contains no more programs.");
         return true;
     }
@@ -65,7 +64,7 @@ private:
     // The chunks between from and end, one after another.
     bool WalkLevel2(std::int64_t from, std::int64_t end) {
         for (std::int64_t position = from; position < end;) {
-            TritonChunk chunk;
+            SizedChunk chunk;
             if (!ReadHeaderWithin(position, end, chunk)) return false;
             if (Verbose) {
                 ConsoleLine(Format("   Name: %s  Size: %d (0x%x) at File Position: %d (0x%x)",
@@ -89,14 +88,14 @@ private:
 
     // The sub-chunks of a program or combination chunk up to end: its banks are listed, anything
     // else is stepped over.
-    bool WalkBanks(const TritonChunk& chunk, std::int64_t end) {
+    bool WalkBanks(const SizedChunk& chunk, std::int64_t end) {
         const ChunkType kind = Chunk_type_of(chunk.id);
         if (Verbose) {
             ConsoleLine(Format("Reading inside L2 chunk (%s) of size %d (%x) at File Position: %d (0x%x)",
                                {IdText(chunk.id), chunk.size, chunk.size, chunk.body, chunk.body}));
         }
         for (std::int64_t position = chunk.body; position < end;) {
-            TritonChunk sub;
+            SizedChunk sub;
             if (!ReadHeaderWithin(position, end, sub)) return false;
             if (Verbose) {
                 ConsoleLine(Format("       Name: %s  Size: %d at File Position: %d (0x%x)", {IdText(sub.id), sub.size, sub.start, sub.start}));
@@ -115,14 +114,14 @@ private:
 
     // A bank of 128 records whose size its header gives, and which fill its chunk exactly, is
     // listed. Any other is not, and the walk goes on: its chunk's size can still be trusted.
-    bool ReadBank(ChunkType kind, const TritonChunk& sub) {
+    bool ReadBank(ChunkType kind, const SizedChunk& sub) {
         const BankHeader header = ReadBankHeader(sub, sub.End());
         const std::string bank = BankText(kind, sub, header);
         const std::string name = BankNameOf(model_, kind, header.BankId);
         const std::uint64_t dataSize = std::uint64_t{kRecordsPerBank} * header.RecordSize;
-        if (header.RecordCount != kRecordsPerBank || header.RecordSize < kTritonNameLength || kBankHeaderSize + dataSize != sub.size) {
-            const std::string reason = Format("%s is not a Triton bank: %d records of %d bytes in %d bytes",
-                                              {bank, header.RecordCount, header.RecordSize, sub.size});
+        if (header.RecordCount != kRecordsPerBank || header.RecordSize < model_.minRecordSize || kBankHeaderSize + dataSize != sub.size) {
+            const std::string reason = Format("%s is not a %s bank: %d records of %d bytes in %d bytes",
+                                              {bank, model_.bankWord, header.RecordCount, header.RecordSize, sub.size});
             if (Verbose) ConsoleLine("Bank not read: " + reason);
             if (++banksNotRead_ <= kBankReasonsShown) bankReasons_.push_back(reason);
             return true;
@@ -130,13 +129,13 @@ private:
         if (records_.size() < dataSize) records_.resize(dataSize);
         SeekTo(sub.body + kBankHeaderSize);
         if (stream_.Read(records_.data(), static_cast<std::uint32_t>(dataSize)) < dataSize) return CutShort(bank);
-        if (Verbose) ConsoleLine(BankIdTrace(header, name, RecordNameOf(records_.data(), kTritonNameLength)));
-        Write_bank_listing(ListedBank{records_.data(), kind, name, name, header.RecordSize, kTritonNameLength, &model_});
+        if (Verbose) ConsoleLine(BankIdTrace(header, name, RecordNameOf(records_.data(), model_.nameLength)));
+        Write_bank_listing(ListedBank{records_.data(), kind, name, name, header.RecordSize, model_.nameLength, &model_});
         return true;
     }
 
     // The fields of a bank header that lie before end, in host order; those that do not read as 0.
-    BankHeader ReadBankHeader(const TritonChunk& sub, std::int64_t end) {
+    BankHeader ReadBankHeader(const SizedChunk& sub, std::int64_t end) {
         BankHeader header{};
         const std::int64_t available = std::min<std::int64_t>({kBankHeaderSize, sub.size, end - sub.body});
         if (available > 0) {
@@ -149,23 +148,23 @@ private:
         return header;
     }
 
-    std::string BankText(ChunkType kind, const TritonChunk& sub, const BankHeader& header) const {
+    std::string BankText(ChunkType kind, const SizedChunk& sub, const BankHeader& header) const {
         return "bank " + BankNameOf(model_, kind, header.BankId) + " (" + IdText(sub.id) + ")";
     }
 
-    static std::string ChunkText(const TritonChunk& chunk) {
-        return IdText(chunk.id) + " chunk at offset " + std::to_string(chunk.start);
+    static std::string ChunkText(const SizedChunk& chunk) {
+        return "the " + IdText(chunk.id) + " chunk at offset " + std::to_string(chunk.start);
     }
 
     // A header that lies wholly before end; a header torn by end cuts the file short.
-    bool ReadHeaderWithin(std::int64_t position, std::int64_t end, TritonChunk& chunk) {
+    bool ReadHeaderWithin(std::int64_t position, std::int64_t end, SizedChunk& chunk) {
         if (end - position < model_.chunkHeaderSize) return CutShort("the chunk header at offset " + std::to_string(position));
         if (!ReadHeader(position, chunk)) return CutShort(ChunkText(chunk));
         return true;
     }
 
     // The identifier and size of the header at position; its body follows the model's header size.
-    bool ReadHeader(std::int64_t position, TritonChunk& chunk) {
+    bool ReadHeader(std::int64_t position, SizedChunk& chunk) {
         ChunkHeader header{};
         SeekTo(position);
         const std::uint32_t got = stream_.Read(&header, kIdAndSize);
@@ -188,7 +187,7 @@ private:
     std::string FailureText() const {
         std::vector<std::string> reasons = bankReasons_;
         if (banksNotRead_ > kBankReasonsShown) {
-            reasons.push_back(std::to_string(banksNotRead_ - kBankReasonsShown) + " more banks are not Triton banks");
+            reasons.push_back(std::to_string(banksNotRead_ - kBankReasonsShown) + " more banks are not " + model_.bankWord + " banks");
         }
         if (!stopReason_.empty()) reasons.push_back(stopReason_);
         std::string text;
@@ -207,8 +206,8 @@ private:
 
 }  // namespace
 
-bool Walk_triton_chunks(InputStream& stream, bool TopLevelOnly, const Model& model) {
-    return TritonWalk(stream, TopLevelOnly, model).Run();
+bool Walk_bounded_chunks(InputStream& stream, bool TopLevelOnly, const Model& model) {
+    return BoundedWalk(stream, TopLevelOnly, model).Run();
 }
 
 }  // namespace morvane

@@ -1,4 +1,4 @@
-#include "PCG_readINS/TritonWalker.h"
+#include "PCG_readINS/BoundedWalker.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +59,14 @@ Bytes Cut(Bytes bytes, std::size_t size) {
     return bytes;
 }
 
-TEST(TritonWalker, LayoutFacts) {
+// The Kronos-container layout: 12-byte chunk headers, 24-byte names; a Krome unless told.
+constexpr std::uint8_t kKrome = 0x95;
+Bytes ContainerBank(const char* id, std::uint32_t bankId, const std::string& firstName, std::uint32_t recordSize = 1212) {
+    return BankChunk(id, bankId, recordSize, NamedRecords(recordSize, {firstName}));
+}
+Bytes ContainerFile(const std::vector<Bytes>& chunks, std::uint8_t productCode = kKrome) { return ContainerPcgFile(chunks, productCode); }
+
+TEST(BoundedWalker, LayoutFacts) {
     const Bytes a = Bank("PBK1", 0, "Noisy Stabber"), b = Bank("PBK1", 1, "Synth Sweeper");
     const Bytes combi = Bank("CBK1", 0, "Romance Layers", 448);
     const Bytes programs = TritonChunk("PRG1", Concat({a, b}));
@@ -123,9 +130,9 @@ TEST(TritonWalker, LayoutFacts) {
         {"a chunk past the end of the file", Cut(withCombis, withCombis.size() - 1), false, {listedA, listedB},
          "bank A (CBK1) is cut short"},
         {"/T notices a file cut short", Cut(withCombis, withCombis.size() - 1), true, {},
-         "CMB1 chunk at offset " + std::to_string(afterPcg1 + programs.size()) + " is cut short"},
+         "the CMB1 chunk at offset " + std::to_string(afterPcg1 + programs.size()) + " is cut short"},
         {"PCG1 bigger than the file", Concat({TritonFileHeaderBytes(), TritonChunkHeaderBytes("PCG1", 1000000), programs}), false,
-         {listedA, listedB}, "PCG1 chunk is cut short"},
+         {listedA, listedB}, "the PCG1 chunk is cut short"},
         {"PCG1 smaller than the file: what follows is ignored", Concat({withCombis, TritonChunkHeaderBytes("PRG1", 99)}), false,
          {listedA, listedB, listedCombi}, ""},
         {"a chunk past its container", TritonPcgFile({TritonChunk("PRG1", Concat({a, TritonChunkHeaderBytes("PBK1", 70000)}))}), false,
@@ -143,10 +150,75 @@ TEST(TritonWalker, LayoutFacts) {
     }
 }
 
+// The same walk with the Kronos container's numbers: 12-byte chunk headers, 24-byte names, records
+// of at least 24 bytes; every failing check as for the Triton family, in the model's word.
+TEST(BoundedWalker, KronosContainerLayoutFacts) {
+    const Bytes a = ContainerBank("PBK1", 0, "Krome Grand Piano 24 by"), userA = ContainerBank("MBK1", 0x20000, "User Bank Sound");
+    const Bytes combi = ContainerBank("CBK1", 3, "Combination D", 2348);
+    const Bytes programs = Chunk("PRG1", Concat({a, userA}));
+    const Bytes file = ContainerFile({Chunk("DIV1", Bytes(44)), programs, Chunk("CMB1", combi), Chunk("GLB1", Bytes(10))});
+    const std::string listedA = "PRG1 A 1212 Krome Grand Piano 24 by", listedUserA = "PRG1 U-A 1212 User Bank Sound";
+    const std::string listedCombi = "CMB1 D 2348 Combination D";
+    const std::size_t afterPcg1 = 28, prg1 = afterPcg1 + 56, firstBank = prg1 + 12;  // file header, PCG1, DIV1 and PRG1 headers
+
+    const Bytes records24 = BankChunk("PBK1", 1, 24, NamedRecords(24, {"Exactly twenty-four byte"}));
+    const Bytes records23 = BankChunk("PBK1", 2, 23, Bytes(128 * 23));
+    const Bytes fewRecords = Chunk("PBK1", Concat({BankHeaderBytes(127, 1212, 0x20001), Bytes(127 * 1212)}));
+    const Bytes leftOver = Chunk("CBK1", Concat({BankHeaderBytes(128, 24, 0), Bytes(128 * 24 + 2)}));
+    const Bytes nautilus = ContainerFile({Chunk("INI2", Text("PBK1CBK1SLS1")), Chunk("SLS1", ContainerBank("SBK1", 0, "Set", 600)),
+                                          Chunk("PRG1", Concat({ContainerBank("PBK1", 39, "t", 3432), ContainerBank("PBK1", 0x20021, "t", 3432)})),
+                                          Chunk("CMB1", ContainerBank("CBK1", 0x20000, "H", 7460))},
+                                         0xDD);
+    std::vector<Bytes> tenBad(10, records23);
+    std::string eightReasons;
+    for (int i = 0; i < 8; ++i) eightReasons += "bank C (PBK1) is not a Krome bank: 128 records of 23 bytes in 2956 bytes; ";
+
+    struct Case {
+        const char* what;
+        Bytes file;
+        bool topLevelOnly;
+        std::vector<std::string> banks;
+        std::string failure;
+    };
+    const Case cases[] = {
+        {"12-byte headers, banks in file order", file, false, {listedA, listedUserA, listedCombi}, ""},
+        {"/T steps over every chunk", file, true, {}, ""},
+        {"records of 24 bytes, a name that fills them", ContainerFile({Chunk("PRG1", records24)}, 0xC9), false,
+         {"PRG1 B 24 Exactly twenty-four byte"}, ""},
+        {"set lists and an index naming chunk ids are stepped over; 40 program banks", nautilus, false,
+         {"PRG1 t 3432 t", "PRG1 t 3432 t", "CMB1 H 7460 H"}, ""},
+        {"a bank id outside the table", ContainerFile({Chunk("CMB1", ContainerBank("CBK1", 4, "x", 100))}), false,
+         {"CMB1 Invalid Bank 100 x"}, ""},
+        {"records under 24 bytes, a count other than 128, bytes left over; the walk goes on",
+         ContainerFile({Chunk("PRG1", Concat({records23, fewRecords, a})), Chunk("CMB1", leftOver)}, 0xD2), false, {listedA},
+         "bank C (PBK1) is not a Krome EX bank: 128 records of 23 bytes in 2956 bytes; "
+         "bank U-B (PBK1) is not a Krome EX bank: 127 records of 1212 bytes in 153936 bytes; "
+         "bank A (CBK1) is not a Krome EX bank: 128 records of 24 bytes in 3086 bytes"},
+        {"a long run of bad banks is counted",
+         ContainerFile({Chunk("PRG1", Concat({Concat({tenBad[0], tenBad[1], tenBad[2], tenBad[3], tenBad[4]}),
+                                              Concat({tenBad[5], tenBad[6], tenBad[7], tenBad[8], tenBad[9]})}))}),
+         false, {}, eightReasons + "2 more banks are not Krome banks"},
+        {"cut short inside a bank: the banks before stay", Cut(file, firstBank + a.size() + 100), false, {listedA},
+         "bank U-A (MBK1) is cut short"},
+        {"a header torn after 11 bytes", Cut(file, afterPcg1 + 56 + programs.size() + 11), false, {listedA, listedUserA},
+         "the chunk header at offset " + std::to_string(afterPcg1 + 56 + programs.size()) + " is cut short"},
+        {"/T notices a chunk past the end", Cut(file, file.size() - 1), true, {},
+         "the GLB1 chunk at offset " + std::to_string(file.size() - 22) + " is cut short"},
+        {"no PCG1 chunk", Concat({FileHeaderBytes(kKrome), Chunk("PRG1", a)}), false, {}, "not a PCG file: no PCG1 chunk follows its KORG header"},
+    };
+    for (const Case& c : cases) {
+        const Walked walked = Walk(c.file, c.topLevelOnly);
+        EXPECT_EQ(walked.banks, c.banks) << c.what;
+        EXPECT_EQ(walked.failure, c.failure) << c.what;
+        EXPECT_EQ(walked.result, c.failure.empty()) << c.what;
+        EXPECT_EQ(walked.console, c.failure.rfind("not a PCG", 0) == 0 ? "PCG file does not have a valid PCG header.\r\n" : "") << c.what;
+    }
+}
+
 // The section and listing lines of a Triton bank: the model's word, the bank name as it is, labels
 // of the bank name and the number, names of 16 bytes kept with their spaces, the checksum over the
 // whole record.
-TEST(TritonWalker, ListsABankInTheKronosForm) {
+TEST(BoundedWalker, ListsABankInTheKronosForm) {
     Bytes records = TritonRecords(600, {"Noisy Stabber", "Full 16 bytes!!!"});
     records[599] = 1;
     records[2 * 600 + 3] = 0;  // a name cut by a zero byte
@@ -164,7 +236,26 @@ TEST(TritonWalker, ListsABankInTheKronosForm) {
     EXPECT_EQ(listing[2].substr(0, 44), "PROGRAM    F 002 \"                       Z\" ");
 }
 
-TEST(TritonWalker, TraceNamesEachChunkAndBank) {
+// A Kronos-container bank in the same form: the model's word, bank names with a hyphen as they
+// are, names up to their first zero byte.
+TEST(BoundedWalker, ListsAContainerBankInTheKronosForm) {
+    Bytes records = NamedRecords(1260, {"Berlin Grand", "", "Twenty-four bytes, whole"});
+    records[1260 * 127] = 1;  // a name of one control character, not trimmed
+    const Walked walked = Walk(ContainerFile({Chunk("PRG1", BankChunk("PBK1", 0x20005, 1260, records))}, 0xD2));
+    ASSERT_TRUE(walked.result) << walked.failure;
+    const auto ins = Lines(walked.ins), listing = Lines(walked.listing);
+    ASSERT_EQ(ins.size(), 130u);
+    ASSERT_EQ(listing.size(), 128u);
+    EXPECT_EQ(ins[1], "[Krome EX Program Bank U-F]");
+    EXPECT_EQ(ins[2], "0=U-F000 Berlin Grand");
+    EXPECT_EQ(ins[3], "1=U-F001 ");
+    EXPECT_EQ(ins[4], "2=U-F002 Twenty-four bytes, whole");
+    EXPECT_EQ(ins[129], "127=U-F127 \x01");
+    EXPECT_EQ(listing[0], Format("PROGRAM  U-F 000 \"            Berlin Grand\" %8.8x", {RecordChecksumOf(records.data(), 1260)}));
+    EXPECT_EQ(listing[2].substr(0, 44), "PROGRAM  U-F 002 \"Twenty-four bytes, whole\" ");
+}
+
+TEST(BoundedWalker, TraceNamesEachChunkAndBank) {
     Verbose = true;
     const Walked walked = Walk(TritonPcgFile({TritonChunk("DIV1", Bytes(44)), TritonChunk("PRG1", Bank("PBK1", 1, "Synth Sweeper"))}));
     Verbose = false;
