@@ -30,7 +30,8 @@ sed 's/$/\r/' >"$stage/README.txt" <<'TEXT'
 Drop your .pcg files on morvane.exe
 ===================================
 
-MORVANE VERSION for Windows (64-bit) reads Korg Kronos, Triton, Triton Extreme,
+MORVANE VERSION for Windows (64-bit) reads Korg Kronos, Nautilus, Krome,
+Krome EX, Kross, Kross 2, M3, M50, microSTATION, Oasys, Triton, Triton Extreme,
 Triton Le and Karma bank files (.pcg) and writes the names of their programs
 and combinations for your sequencer.
 
@@ -73,9 +74,13 @@ PATCH NAMES FOR OTHER SEQUENCERS (written beside MyBank.ins)
       instrument.
   /A  all four.
 Each file holds every program and combination bank under the name the .ins
-gives it, with the synthesizer's bank-select numbers. For a Triton-family file
-read its model (Triton, Triton Extreme, Triton Le, Karma) where this says
-Kronos, and set Global "Bank Map" to KORG on the instrument.
+gives it, with the synthesizer's bank-select numbers. For another model's file
+read its model (Krome, Nautilus, Triton, ...) where this says Kronos, and set
+Global "Bank Map" to KORG on the instrument.
+No real bank file of the Oasys, M3, M50, microSTATION, Krome, Krome EX, Kross,
+Kross 2 or Nautilus has been checked yet, and most of their bank numbers are
+inferred: correct them in the model's trailer template if your instrument
+answers to others, and please report what does not match.
 
 COMPARING TWO BANK FILES
   /D  on a shortcut: drop two .pcg files on it and the box shows what was

@@ -89,7 +89,8 @@ BoxMessage CompareTroubleMessage(const std::vector<std::string>& reasons) {
 
 BoxMessage UsageMessage(const std::string& usage) {
     std::string text =
-        "MORVANE turns Korg Kronos and Triton bank files (.pcg) into patch names for your sequencer.\r\n"
+        "MORVANE turns Korg bank files (.pcg) of the Kronos, Nautilus, Krome, Kross, M3, Triton and other "
+        "workstations into patch names for your sequencer.\r\n"
         "Drop .pcg files, or a folder of them, on morvane.exe: the new files are written beside each bank "
         "file. For more formats, drop them on a shortcut to morvane.exe with switches, such as "
         "\"morvane.exe /A\".\r\n\r\n";

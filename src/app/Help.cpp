@@ -10,7 +10,8 @@ namespace {
 const char* const kHelp[] = {
     "",
     "MORVANE reads a Korg PCG bank file of a Kronos, Triton (classic, Studio, Rack), Triton",
-    "Extreme, Triton Le or Karma (the file says which) and writes, in the current folder:",
+    "Extreme, Triton Le, Karma, Oasys, M3, M50, microSTATION, Krome, Krome EX, Kross, Kross 2",
+    "or Nautilus (the file says which) and writes, in the current folder:",
     "  <name>.ins       an instrument definition file: the names of every program and",
     "                   combination bank, for Cakewalk/SONAR and other sequencers that read it",
     "  <name>_out.txt   a checksum listing of every program, combination, set list and slot",
@@ -40,11 +41,16 @@ const char* const kHelp[] = {
     "",
     "Templates: every .ins file is the model's header template, the bank sections, then its",
     "trailer template: Kronos_INS_header.ins and Kronos_INS_trailer.ins for a Kronos;",
-    "Triton_, TritonExtreme_, TritonLe_ and Karma_INS_header.ins (and _INS_trailer.ins) for",
-    "the others. Each is looked for in the current folder first (your own edited copy wins),",
+    "Triton_, TritonExtreme_, TritonLe_, Karma_, Oasys_, M3_, M50_, microSTATION_, Krome_,",
+    "KromeEX_, Kross_, Kross2_ and Nautilus_INS_header.ins (and _INS_trailer.ins) for the",
+    "others. Each is looked for in the current folder first (your own edited copy wins),",
     "then in the folder that holds morvane, then (Linux, macOS) in ../share/morvane beside",
-    "that folder. The Triton-family templates hold the bank numbers of Global \"Bank Map\"",
-    "KORG.",
+    "that folder. The templates hold the bank numbers of Global \"Bank Map\" KORG.",
+    "",
+    "Oasys, M3, M50, microSTATION, Krome, Krome EX, Kross, Kross 2, Nautilus: no real bank",
+    "file of these models has been checked yet, and most of their bank numbers are inferred",
+    "from the Kronos's. Correct them in the model's trailer template (Patch[MSB*128+LSB]) if",
+    "your instrument answers to others, and please report what does not match.",
     "",
     "Exit status: 0 when every file was converted; 1 when a file could not be opened, is not",
     "a PCG file, has a bank that cannot be read, a template is missing or a pattern matches",
@@ -60,7 +66,7 @@ const char* const kHelp[] = {
 }  // namespace
 
 void WriteHelp() {
-    ConsoleLine(std::string("MORVANE ") + kVersion + " - Korg Kronos/Triton PCG bank file converter");
+    ConsoleLine(std::string("MORVANE ") + kVersion + " - Korg PCG bank file converter");
     for (const char* line : kHelp) ConsoleLine(line);
 }
 
