@@ -5,7 +5,8 @@
 // full-size file in which every record differs, and (g) the floor of (f): both files read and
 // checksummed; then two 64 MB Triton files: (h) a chunk header every 8 bytes, the most the walk
 // has to step over, and (i) banks of the smallest records, the most it has to list (about 330 MB
-// of output). Reports medians of several interleaved runs ((d), (h), (i) after the others), the
+// of output), and the same two for a Krome, (j) a header every 12 bytes and (k) banks of 24-byte
+// records. Reports medians of several interleaved runs ((d), (h) to (k) after the others), the
 // ratios against the floors and the peak RSS of (a), (e) and (f).
 // Usage: morvane_bench <morvane> <crc_floor> <templates dir> [runs]
 #include <sys/resource.h>
@@ -81,22 +82,26 @@ pcgbuild::Bytes Adversarial() {
     return file;
 }
 
-// 64 MB of empty chunks, each a header and nothing more.
-pcgbuild::Bytes TritonEmptyChunks() {
+// 64 MB of one thing over and over.
+pcgbuild::Bytes Repeated(const pcgbuild::Bytes& unit) {
     pcgbuild::Bytes body;
     body.reserve(64u << 20);
-    const pcgbuild::Bytes empty = pcgbuild::TritonChunkHeaderBytes("XXXX", 0);
-    while (body.size() < (64u << 20)) pcgbuild::Append(body, empty);
-    return pcgbuild::Concat({pcgbuild::TritonFileHeaderBytes(), pcgbuild::TritonChunkHeaderBytes("PCG1", static_cast<std::uint32_t>(body.size())), body});
+    while (body.size() + unit.size() <= (64u << 20)) pcgbuild::Append(body, unit);
+    return body;
 }
 
-// 64 MB of program banks of 16-byte records, every one listed.
+// 64 MB of empty chunks, each a header and nothing more.
+pcgbuild::Bytes TritonEmptyChunks() { return pcgbuild::TritonPcgFile({Repeated(pcgbuild::TritonChunkHeaderBytes("XXXX", 0))}); }
+pcgbuild::Bytes KromeEmptyChunks() { return pcgbuild::ContainerPcgFile({Repeated(pcgbuild::ChunkHeaderBytes("XXXX", 0))}, 0x95); }
+
+// 64 MB of program banks of the smallest records, every one listed.
 pcgbuild::Bytes TritonSmallestBanks() {
-    const pcgbuild::Bytes bank = pcgbuild::TritonBankChunk("PBK1", 0, 16, pcgbuild::TritonRecords(16, std::vector<std::string>(128, "Smallest Record")));
-    pcgbuild::Bytes banks;
-    banks.reserve(64u << 20);
-    while (banks.size() + bank.size() <= (64u << 20)) pcgbuild::Append(banks, bank);
-    return pcgbuild::TritonPcgFile({pcgbuild::TritonChunk("PRG1", banks)});
+    const std::vector<std::string> names(128, "Smallest Record");
+    return pcgbuild::TritonPcgFile({pcgbuild::TritonChunk("PRG1", Repeated(pcgbuild::TritonBankChunk("PBK1", 0, 16, pcgbuild::TritonRecords(16, names))))});
+}
+pcgbuild::Bytes KromeSmallestBanks() {
+    const std::vector<std::string> names(128, "Smallest Record Of Krome");
+    return pcgbuild::ContainerPcgFile({pcgbuild::Chunk("PRG1", Repeated(pcgbuild::BankChunk("PBK1", 0, 24, pcgbuild::NamedRecords(24, names))))}, 0x95);
 }
 
 void TimeApart(const std::vector<std::string>& command, int runs, std::vector<double>& times) {
@@ -131,6 +136,8 @@ int main(int argc, char** argv) {
         Write("adversarial.pcg", Adversarial());
         Write("triton-chunks.pcg", TritonEmptyChunks());
         Write("triton-banks.pcg", TritonSmallestBanks());
+        Write("krome-chunks.pcg", KromeEmptyChunks());
+        Write("krome-banks.pcg", KromeSmallestBanks());
         _exit(0);
     } else {
         int status = 0;
@@ -171,10 +178,12 @@ int main(int argc, char** argv) {
         rssCompare = std::max(rssCompare, compared.maxRssKb);
         g.push_back(RunOnce(compareFloor).seconds);
     }
-    std::vector<double> h, tritonBanks;
+    std::vector<double> h, tritonBanks, kromeChunks, kromeBanks;
     TimeApart(adversarial, runs, d);
     TimeApart({morvane, "triton-chunks.pcg"}, runs, h);
     TimeApart({morvane, "triton-banks.pcg"}, runs, tritonBanks);
+    TimeApart({morvane, "krome-chunks.pcg"}, runs, kromeChunks);
+    TimeApart({morvane, "krome-banks.pcg"}, runs, kromeBanks);
     const double ma = Median(a), mb = Median(b), mc = Median(c), md = Median(d), me = Median(e), mf = Median(f), mg = Median(g);
     std::printf("(a) morvane full.pcg            median %8.2f ms\n", ma * 1e3);
     std::printf("(b) read + zlib crc32 (floor)   median %8.2f ms\n", mb * 1e3);
@@ -185,6 +194,8 @@ int main(int argc, char** argv) {
     std::printf("(g) floor of both files         median %8.2f ms\n", mg * 1e3);
     std::printf("(h) morvane triton-chunks.pcg   median %8.2f ms\n", Median(h) * 1e3);
     std::printf("(i) morvane triton-banks.pcg    median %8.2f ms\n", Median(tritonBanks) * 1e3);
+    std::printf("(j) morvane krome-chunks.pcg    median %8.2f ms\n", Median(kromeChunks) * 1e3);
+    std::printf("(k) morvane krome-banks.pcg     median %8.2f ms\n", Median(kromeBanks) * 1e3);
     std::printf("a/b = %.2f   c/a = %.2f   e/b = %.2f   f/g = %.2f\n", ma / mb, mc / ma, me / mb, mf / mg);
     std::printf("peak RSS: (a) %.1f MB   (e) %.1f MB   (f) %.1f MB\n", rss / 1024.0, rssFormats / 1024.0, rssCompare / 1024.0);
 
