@@ -1009,7 +1009,7 @@ TEST_F(EndToEnd, ContainerModelsBesideKronosAndTritonFiles) {
     WriteFile("krome2.pcg", renamed);
     const RunResult compared = Morvane({"/D", "c-krome.pcg", "krome2.pcg"});
     EXPECT_EQ(compared.exitCode, 1);
-    EXPECT_EQ(compared.out, "PROGRAM U-B    005 renamed \"U-B Prog 5\" -> \"Renamed5\"\r\n"
+    EXPECT_EQ(compared.out, "PROGRAM U-B    005 renamed \"U-B Prog 5\" -> \"Renamedg 5\"\r\n"
                             "2047 same, 1 renamed, 0 changed, 0 moved, 0 copied; banks only in c-krome.pcg: 0, only in krome2.pcg: 0\r\n");
     const RunResult models = Morvane({"/D", "c-krome.pcg", "d-nautilus.pcg"});
     EXPECT_EQ(models.exitCode, 2);
