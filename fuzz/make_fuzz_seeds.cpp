@@ -158,9 +158,10 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
                                                 Chunk("PBK1", Bytes(7)), small}))},
                          0xC9));
     add("container-cut-short", Cut(ContainerPcgFile({Chunk("PRG1", Concat({small, small})), Chunk("GLB1", Bytes(8))}, 0x70), 3100));
-    for (const std::uint8_t code : {0x75, 0x85, 0x8D, 0xD2}) {
-        add("container-" + std::to_string(code), ContainerPcgFile({Chunk("PRG1", small)}, code));
-    }
+    add("m3", ContainerPcgFile({Chunk("PRG1", small)}, 0x75));
+    add("m50", ContainerPcgFile({Chunk("PRG1", small)}, 0x85));
+    add("microstation", ContainerPcgFile({Chunk("PRG1", small)}, 0x8D));
+    add("krome-ex", ContainerPcgFile({Chunk("PRG1", small)}, 0xD2));
     return seeds;
 }
 
