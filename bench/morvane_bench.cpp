@@ -104,9 +104,9 @@ pcgbuild::Bytes KromeSmallestBanks() {
     return pcgbuild::ContainerPcgFile({pcgbuild::Chunk("PRG1", Repeated(pcgbuild::BankChunk("PBK1", 0, 24, pcgbuild::NamedRecords(24, names))))}, 0x95);
 }
 
-void TimeApart(const std::vector<std::string>& command, int runs, std::vector<double>& times) {
-    RunOnce(command);
-    for (int i = 0; i < runs; ++i) times.push_back(RunOnce(command).seconds);
+void TimeApart(const std::vector<std::string>& command, int runs, std::vector<double>& times, int expectedStatus = 0) {
+    RunOnce(command, expectedStatus);
+    for (int i = 0; i < runs; ++i) times.push_back(RunOnce(command, expectedStatus).seconds);
 }
 
 }  // namespace
@@ -179,7 +179,9 @@ int main(int argc, char** argv) {
         g.push_back(RunOnce(compareFloor).seconds);
     }
     std::vector<double> h, tritonBanks, kromeChunks, kromeBanks;
-    TimeApart(adversarial, runs, d);
+    // Its last header, whole at the very end of the file, says more bytes follow: cut short.
+    constexpr int kNotConverted = 1;
+    TimeApart(adversarial, runs, d, kNotConverted);
     TimeApart({morvane, "triton-chunks.pcg"}, runs, h);
     TimeApart({morvane, "triton-banks.pcg"}, runs, tritonBanks);
     TimeApart({morvane, "krome-chunks.pcg"}, runs, kromeChunks);

@@ -40,12 +40,13 @@ void CheckChunkEnd(const InputStream& stream, const ChunkHeader& header, std::in
     if (body + Swapped32(header.Size) > stream.Size()) NoteCutShort(ChunkAt(header.Id, body - kHeaderSize));
 }
 
-// 1 to 11 bytes left where a header should be: the file ends inside it.
-std::uint32_t ReadHeader(InputStream& stream, ChunkHeader& header) {
-    const std::int64_t offset = stream.Position();
-    const std::uint32_t n = stream.Read(&header, kHeaderSize);
-    if (n > 0 && n < kHeaderSize) NoteCutShort("the chunk header at offset " + std::to_string(offset));
-    return n;
+std::uint32_t ReadHeader(InputStream& stream, ChunkHeader& header) { return stream.Read(&header, kHeaderSize); }
+
+// Right after a header read of n bytes that ends the walk: 1 to 11 of them is a header the end of
+// the file tore. Checked only where the walk ends, not at every header: a walk may read one at
+// every byte of a large file.
+void CheckTornHeader(const InputStream& stream, std::uint32_t n) {
+    if (n > 0 && n < kHeaderSize) NoteCutShort("the chunk header at offset " + std::to_string(stream.Position() - n));
 }
 
 bool AtEndOfData(std::uint32_t n, const InputStream& stream) { return n < kHeaderSize || stream.Position() >= stream.Size(); }
@@ -93,22 +94,31 @@ bool ExitParse(bool result) {
     return result;
 }
 
-// The level-2 chunk a Parse_chunk call is in: its size L, the entry position E, and whether the
-// walk entered it right after its header. It does not when it re-enters after stepping over the
-// chunk (H unchanged): the headers read there belong to no chunk of H's.
+// The level-2 chunk a Parse_chunk call is in: its size L, the entry position E, and the position
+// right after the header the walk last read or took over. E is that position when the walk
+// entered the chunk from its header; it is not when the walk re-enters after stepping over the
+// chunk (H unchanged), and the headers read there belong to no chunk of H's.
 struct Level2 {
     std::int32_t L;
     std::int32_t E;
-    bool fromHeader;
+    std::int64_t headerEnd;
+    bool FromHeader() const { return E == headerEnd; }
 };
 
-// The walk met the end of the data inside a set list, program or combination chunk, after a
-// header read of n bytes at offset: a whole sub-chunk that still has a body to come, or a chunk
-// whose size runs past the end, is cut short; one that ends right here is whole.
-void CheckEndInside(const InputStream& stream, const ChunkHeader& H, const Level2& chunk, const ChunkHeader& S,
-                    std::uint32_t n, std::int64_t offset) {
-    if (n == kHeaderSize && S.Size != 0) NoteCutShort(ChunkAt(S.Id, offset));
-    if (chunk.fromHeader) CheckChunkEnd(stream, H, chunk.E);
+// The walk met the end of the data inside a set list, program or combination chunk, right after
+// a header read of n bytes: a torn header, a whole sub-chunk that still has a body to come, a
+// chunk whose size runs past the end, or a step over the whole chunk that landed past the end
+// (this call re-entered there) is cut short; one that ends right here is whole.
+void CheckEndInside(const InputStream& stream, const ChunkHeader& H, const Level2& chunk, const ChunkHeader& S, std::uint32_t n) {
+    CheckTornHeader(stream, n);
+    if (n == kHeaderSize && S.Size != 0) NoteCutShort(ChunkAt(S.Id, stream.Position() - n));
+    if (chunk.FromHeader()) {
+        CheckChunkEnd(stream, H, chunk.E);
+    } else if (chunk.E > stream.Size()) {
+        const std::int64_t stepFrom = std::int64_t{chunk.E} - chunk.L;
+        NoteCutShort(stepFrom == chunk.headerEnd ? ChunkAt(H.Id, stepFrom - kHeaderSize)
+                                                 : "the data stepped over from offset " + std::to_string(stepFrom));
+    }
 }
 
 // The sub-chunk S starts the next level-2 chunk: it becomes the walker's current header.
@@ -121,7 +131,7 @@ bool HandOver(const InputStream& stream, const ChunkHeader& S, ChunkHeader& H, s
 
 // Steps over the whole chunk that started at E, whatever it holds after the sub-chunk that led
 // here; H stays as it is, so the walker re-enters with the following header.
-bool StepOverWholeChunk(InputStream& stream, const ChunkHeader& H, const Level2& chunk, const char* words) {
+bool StepOverWholeChunk(InputStream& stream, const Level2& chunk, const char* words) {
     const std::int32_t L = chunk.L, E = chunk.E;
     const std::int64_t position = stream.Position();
     if (Verbose) ConsoleLine(Format("Seek back to previous. File Position now: %d (0x%x)", {position, position}));
@@ -132,9 +142,6 @@ bool StepOverWholeChunk(InputStream& stream, const ChunkHeader& H, const Level2&
     RequireNonNegative(L, "chunk size");
     // A size of 0 would re-enter at this very position for ever.
     if (L == 0) return ExitParse(false);
-    if (std::int64_t{E} + L > stream.Size()) {
-        NoteCutShort(chunk.fromHeader ? ChunkAt(H.Id, E - std::int64_t{kHeaderSize}) : "the data stepped over from offset " + std::to_string(E));
-    }
     stream.Seek(L, SeekOrigin::Current);
     RequireBelow2G(stream.Position(), "stream position");
     return ExitParse(true);
@@ -144,12 +151,11 @@ bool ParseSetListChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, con
     if (Verbose) ConsoleLine("Parse_chunk - SLS1: ");
     ChunkHeader S{};
     for (;;) {
-        const std::int64_t offset = stream.Position();
         const std::uint32_t n = ReadHeader(stream, S);
         const std::int32_t sz = SignedSize(S.Size);
         const std::int32_t p = SignedSize(S.Parm2);
         if (AtEndOfData(n, stream)) {
-            CheckEndInside(stream, H, chunk, S, n, offset);
+            CheckEndInside(stream, H, chunk, S, n);
             if (Verbose) ConsoleLine("End Of File encountered");
             return false;
         }
@@ -162,7 +168,7 @@ bool ParseSetListChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, con
             continue;
         }
         if (S.Id == kSDB1 || S.Id == kSBK1) {
-            RequireBelow2G(stream.Position(), "stream position");
+            const std::int64_t offset = RequireBelow2G(stream.Position(), "stream position") - std::int64_t{kHeaderSize};
             BankHeader bankHeader{};  // fields a short read does not deliver read as 0
             const bool wholeHeader = stream.Read(&bankHeader, sizeof bankHeader) == sizeof bankHeader;
             const auto count = static_cast<std::int32_t>(Swapped32(bankHeader.RecordCount));
@@ -191,7 +197,7 @@ bool ParseSetListChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, con
                         std::to_string(chunk.E) + " of " + std::to_string(stream.Size()));
         }
         if (Is_level2_chunk(S.Id)) return HandOver(stream, S, H, headerEnd);
-        return StepOverWholeChunk(stream, H, chunk, "SLS1");
+        return StepOverWholeChunk(stream, chunk, "SLS1");
     }
 }
 
@@ -209,10 +215,9 @@ bool ParseBankChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, const 
             ConsoleLine(Format("Reading inside L2 chunk (%s) of size %d (%x) at File Position: %d (0x%x)",
                                {IdText(H.Id), L, L, E, E}));
         }
-        const std::int64_t offset = stream.Position();
         const std::uint32_t n = ReadHeader(stream, S);
         if (AtEndOfData(n, stream)) {
-            CheckEndInside(stream, H, chunk, S, n, offset);
+            CheckEndInside(stream, H, chunk, S, n);
             if (Verbose) ConsoleLine("End Of File encountered");
             return false;
         }
@@ -229,7 +234,7 @@ bool ParseBankChunk(InputStream& stream, ChunkHeader& H, ChunkType& type, const 
                                {IdText(S.Id), static_cast<int>(type), E, E}));
         }
         if (Is_level2_chunk(S.Id)) return HandOver(stream, S, H, headerEnd);
-        return StepOverWholeChunk(stream, H, chunk, "PRG1/CMB1");
+        return StepOverWholeChunk(stream, chunk, "PRG1/CMB1");
     }
 }
 
@@ -246,6 +251,7 @@ bool StepOverOtherChunk(InputStream& stream, ChunkHeader& H, const Level2& chunk
     RequireBelow2G(stream.Position(), "stream position");
     const std::uint32_t n = ReadHeader(stream, H);
     headerEnd = stream.Position();
+    CheckTornHeader(stream, n);
     return ExitParse(n == kHeaderSize);
 }
 
@@ -253,7 +259,7 @@ bool StepOverOtherChunk(InputStream& stream, ChunkHeader& H, const Level2& chunk
 // position right after it, and moves on with every header that replaces H.
 bool ParseChunkAt(InputStream& stream, ChunkHeader& H, ChunkType& type, std::int64_t& headerEnd) {
     const std::int32_t E = RequireBelow2G(stream.Position(), "stream position");
-    const Level2 chunk{SignedSize(H.Size), E, E == headerEnd};
+    const Level2 chunk{SignedSize(H.Size), E, headerEnd};
     switch (type) {
         case ChunkType::SLS1: return ParseSetListChunk(stream, H, type, chunk, headerEnd);
         case ChunkType::PRG1:
@@ -316,6 +322,7 @@ bool Walk_chunks(InputStream& stream, bool TopLevelOnly) {
         CurrentChunkType = Chunk_type_of(H.Id);
         StepOverLevel2Chunks(stream, H, n, TopLevelOnly, dump, headerEnd);
         if (n < kHeaderSize) {
+            CheckTornHeader(stream, n);
             if (Verbose) ConsoleLine(" File contains no more programs.");
             return true;
         }
