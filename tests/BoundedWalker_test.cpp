@@ -66,6 +66,26 @@ Bytes ContainerBank(const char* id, std::uint32_t bankId, const std::string& fir
 }
 Bytes ContainerFile(const std::vector<Bytes>& chunks, std::uint8_t productCode = kKrome) { return ContainerPcgFile(chunks, productCode); }
 
+// A file walked, and what the walk listed and said.
+struct Case {
+    const char* what;
+    Bytes file;
+    bool topLevelOnly;
+    std::vector<std::string> banks;
+    std::string failure;
+};
+
+void ExpectWalks(const std::vector<Case>& cases) {
+    for (const Case& c : cases) {
+        const Walked walked = Walk(c.file, c.topLevelOnly);
+        EXPECT_EQ(walked.banks, c.banks) << c.what;
+        EXPECT_EQ(walked.failure, c.failure) << c.what;
+        EXPECT_EQ(walked.result, c.failure.empty()) << c.what;
+        // Standard output carries only the rejection of a file without PCG1.
+        EXPECT_EQ(walked.console, c.failure.rfind("not a PCG", 0) == 0 ? "PCG file does not have a valid PCG header.\r\n" : "") << c.what;
+    }
+}
+
 TEST(BoundedWalker, LayoutFacts) {
     const Bytes a = Bank("PBK1", 0, "Noisy Stabber"), b = Bank("PBK1", 1, "Synth Sweeper");
     const Bytes combi = Bank("CBK1", 0, "Romance Layers", 448);
@@ -91,14 +111,7 @@ TEST(BoundedWalker, LayoutFacts) {
     std::string eightReasons;
     for (int i = 0; i < 8; ++i) eightReasons += "bank A (PBK1) is not a Triton bank: 100 records of 16 bytes in 1612 bytes; ";
 
-    struct Case {
-        const char* what;
-        Bytes file;
-        bool topLevelOnly;
-        std::vector<std::string> banks;
-        std::string failure;
-    };
-    const Case cases[] = {
+    const std::vector<Case> cases = {
         {"8-byte headers, banks in file order", withCombis, false, {listedA, listedB, listedCombi}, ""},
         {"/T steps over every chunk", withCombis, true, {}, ""},
         {"MBK1 of 604-byte records is bank F (Triton Extreme)",
@@ -140,14 +153,7 @@ TEST(BoundedWalker, LayoutFacts) {
         {"no PCG1 chunk", Concat({TritonFileHeaderBytes(), TritonChunk("PRG1", a)}), false, {},
          "not a PCG file: no PCG1 chunk follows its KORG header"},
     };
-    for (const Case& c : cases) {
-        const Walked walked = Walk(c.file, c.topLevelOnly);
-        EXPECT_EQ(walked.banks, c.banks) << c.what;
-        EXPECT_EQ(walked.failure, c.failure) << c.what;
-        EXPECT_EQ(walked.result, c.failure.empty()) << c.what;
-        // Standard output carries only the rejection of a file without PCG1.
-        EXPECT_EQ(walked.console, c.failure.rfind("not a PCG", 0) == 0 ? "PCG file does not have a valid PCG header.\r\n" : "") << c.what;
-    }
+    ExpectWalks(cases);
 }
 
 // The same walk with the Kronos container's numbers: 12-byte chunk headers, 24-byte names, records
@@ -173,14 +179,7 @@ TEST(BoundedWalker, KronosContainerLayoutFacts) {
     std::string eightReasons;
     for (int i = 0; i < 8; ++i) eightReasons += "bank C (PBK1) is not a Krome bank: 128 records of 23 bytes in 2956 bytes; ";
 
-    struct Case {
-        const char* what;
-        Bytes file;
-        bool topLevelOnly;
-        std::vector<std::string> banks;
-        std::string failure;
-    };
-    const Case cases[] = {
+    const std::vector<Case> cases = {
         {"12-byte headers, banks in file order", file, false, {listedA, listedUserA, listedCombi}, ""},
         {"/T steps over every chunk", file, true, {}, ""},
         {"records of 24 bytes, a name that fills them", ContainerFile({Chunk("PRG1", records24)}, 0xC9), false,
@@ -206,53 +205,46 @@ TEST(BoundedWalker, KronosContainerLayoutFacts) {
          "the GLB1 chunk at offset " + std::to_string(file.size() - 22) + " is cut short"},
         {"no PCG1 chunk", Concat({FileHeaderBytes(kKrome), Chunk("PRG1", a)}), false, {}, "not a PCG file: no PCG1 chunk follows its KORG header"},
     };
-    for (const Case& c : cases) {
-        const Walked walked = Walk(c.file, c.topLevelOnly);
-        EXPECT_EQ(walked.banks, c.banks) << c.what;
-        EXPECT_EQ(walked.failure, c.failure) << c.what;
-        EXPECT_EQ(walked.result, c.failure.empty()) << c.what;
-        EXPECT_EQ(walked.console, c.failure.rfind("not a PCG", 0) == 0 ? "PCG file does not have a valid PCG header.\r\n" : "") << c.what;
-    }
+    ExpectWalks(cases);
 }
 
-// The section and listing lines of a Triton bank: the model's word, the bank name as it is, labels
-// of the bank name and the number, names of 16 bytes kept with their spaces, the checksum over the
-// whole record.
+// The section and listing lines of a bank in either layout: the model's word, the bank name as it
+// is, labels of the bank name and the number, names kept as the records hold them (a Triton's 16
+// bytes with their spaces, a container model's 24 up to the first zero byte, a control character
+// untrimmed), the checksum over the whole record.
 TEST(BoundedWalker, ListsABankInTheKronosForm) {
-    Bytes records = TritonRecords(600, {"Noisy Stabber", "Full 16 bytes!!!"});
-    records[599] = 1;
-    records[2 * 600 + 3] = 0;  // a name cut by a zero byte
-    records[2 * 600] = 'Z';
-    const Walked walked = Walk(TritonPcgFile({TritonChunk("PRG1", TritonBankChunk("MBK1", 0x8000, 600, records))}, 0x50, 1));
-    ASSERT_TRUE(walked.result) << walked.failure;
-    const auto ins = Lines(walked.ins), listing = Lines(walked.listing);
-    ASSERT_EQ(ins.size(), 130u);
-    ASSERT_EQ(listing.size(), 128u);
-    EXPECT_EQ(ins[1], "[Triton Extreme Program Bank F]");
-    EXPECT_EQ(ins[2], "0=F000 Noisy Stabber   ");
-    EXPECT_EQ(ins[3], "1=F001 Full 16 bytes!!!");
-    EXPECT_EQ(ins[4], "2=F002 Z");
-    EXPECT_EQ(listing[0], Format("PROGRAM    F 000 \"        Noisy Stabber   \" %8.8x", {RecordChecksumOf(records.data(), 600)}));
-    EXPECT_EQ(listing[2].substr(0, 44), "PROGRAM    F 002 \"                       Z\" ");
-}
-
-// A Kronos-container bank in the same form: the model's word, bank names with a hyphen as they
-// are, names up to their first zero byte.
-TEST(BoundedWalker, ListsAContainerBankInTheKronosForm) {
-    Bytes records = NamedRecords(1260, {"Berlin Grand", "", "Twenty-four bytes, whole"});
-    records[1260 * 127] = 1;  // a name of one control character, not trimmed
-    const Walked walked = Walk(ContainerFile({Chunk("PRG1", BankChunk("PBK1", 0x20005, 1260, records))}, 0xD2));
-    ASSERT_TRUE(walked.result) << walked.failure;
-    const auto ins = Lines(walked.ins), listing = Lines(walked.listing);
-    ASSERT_EQ(ins.size(), 130u);
-    ASSERT_EQ(listing.size(), 128u);
-    EXPECT_EQ(ins[1], "[Krome EX Program Bank U-F]");
-    EXPECT_EQ(ins[2], "0=U-F000 Berlin Grand");
-    EXPECT_EQ(ins[3], "1=U-F001 ");
-    EXPECT_EQ(ins[4], "2=U-F002 Twenty-four bytes, whole");
-    EXPECT_EQ(ins[129], "127=U-F127 \x01");
-    EXPECT_EQ(listing[0], Format("PROGRAM  U-F 000 \"            Berlin Grand\" %8.8x", {RecordChecksumOf(records.data(), 1260)}));
-    EXPECT_EQ(listing[2].substr(0, 44), "PROGRAM  U-F 002 \"Twenty-four bytes, whole\" ");
+    Bytes triton = TritonRecords(600, {"Noisy Stabber", "Full 16 bytes!!!"});
+    triton[599] = 1;
+    triton[2 * 600 + 3] = 0;  // a name cut by a zero byte
+    triton[2 * 600] = 'Z';
+    triton[600 * 127] = 1;
+    Bytes container = NamedRecords(1260, {"Berlin Grand", "", "Twenty-four bytes, whole"});
+    container[1260 * 127] = 1;
+    struct Listing {
+        Bytes file;
+        const Bytes& records;
+        std::uint32_t recordSize;
+        std::vector<std::string> entries;  // lines 1 to 4 and 129 of the section
+        std::string listing0, listing2;    // the first whole, the third up to its checksum
+    };
+    const Listing cases[] = {
+        {TritonPcgFile({TritonChunk("PRG1", TritonBankChunk("MBK1", 0x8000, 600, triton))}, 0x50, 1), triton, 600,
+         {"[Triton Extreme Program Bank F]", "0=F000 Noisy Stabber   ", "1=F001 Full 16 bytes!!!", "2=F002 Z", "127=F127 \x01"},
+         "PROGRAM    F 000 \"        Noisy Stabber   \" ", "PROGRAM    F 002 \"                       Z\" "},
+        {ContainerFile({Chunk("PRG1", BankChunk("PBK1", 0x20005, 1260, container))}, 0xD2), container, 1260,
+         {"[Krome EX Program Bank U-F]", "0=U-F000 Berlin Grand", "1=U-F001 ", "2=U-F002 Twenty-four bytes, whole", "127=U-F127 \x01"},
+         "PROGRAM  U-F 000 \"            Berlin Grand\" ", "PROGRAM  U-F 002 \"Twenty-four bytes, whole\" "},
+    };
+    for (const Listing& c : cases) {
+        const Walked walked = Walk(c.file);
+        ASSERT_TRUE(walked.result) << walked.failure;
+        const auto ins = Lines(walked.ins), listing = Lines(walked.listing);
+        ASSERT_EQ(ins.size(), 130u);
+        ASSERT_EQ(listing.size(), 128u);
+        EXPECT_EQ((std::vector<std::string>{ins[1], ins[2], ins[3], ins[4], ins[129]}), c.entries);
+        EXPECT_EQ(listing[0], c.listing0 + Format("%8.8x", {RecordChecksumOf(c.records.data(), c.recordSize)}));
+        EXPECT_EQ(listing[2].substr(0, c.listing2.size()), c.listing2);
+    }
 }
 
 TEST(BoundedWalker, TraceNamesEachChunkAndBank) {
