@@ -143,8 +143,10 @@
 
   const stateWords = {converted: 'Converted', incomplete: 'Converted in part', rejected: 'Not converted'};
 
-  function show(entry, {result, outputs, zip}) {
+  function show(entry, {result, outputs, zip, timings}) {
     if (loaded.get(entry.file.name) !== entry) return;
+    // How long the worker took, phase by phase (milliseconds), for whoever measures the page.
+    if (timings) entry.element.dataset.timings = JSON.stringify(timings);
     entry.result = result;
     const box = entry.element;
     box.replaceChildren();
