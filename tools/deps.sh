@@ -17,7 +17,8 @@ for what in "${want[@]}"; do
     package) need man-db; need lintian ;;
     # The browser edition and its tests; a node and npm from elsewhere are taken as they are.
     web)
-      need emscripten; need node-acorn; need binaryen; need chromium; need chromium-driver; need python3-selenium
+      need cmake; need make; need emscripten; need node-acorn; need binaryen
+      need chromium; need chromium-driver; need python3-selenium
       command -v node >/dev/null || need nodejs
       command -v npm >/dev/null || need npm
       ;;
