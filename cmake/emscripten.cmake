@@ -11,8 +11,9 @@ include("${MORVANE_EMSCRIPTEN_ROOT}/cmake/Modules/Platform/Emscripten.cmake")
 
 # Native WebAssembly exceptions: the converter raises its errors as C++ exceptions, and every
 # current Chromium, Firefox and Safari runs them without the size and time of emulating them
-# in JavaScript.
+# in JavaScript. Release is -O3 for the compiler and for wasm-opt at the link; set as the cache
+# values themselves, since CMake would append its own defaults to *_INIT flags.
 set(CMAKE_CXX_FLAGS_INIT "-fwasm-exceptions")
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fwasm-exceptions")
-set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-O2")
+set(CMAKE_CXX_FLAGS_RELEASE "-O3 -DNDEBUG" CACHE STRING "")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE "-O3" CACHE STRING "")

@@ -14,6 +14,7 @@
 
 const MorvaneWorker = (() => {
   const encoder = new TextEncoder();
+  const sliceSize = 8 * 1024 * 1024;
   const now = () => (typeof performance === 'object' ? performance.now() : Date.now());
   const decoder = new TextDecoder();
 
@@ -52,21 +53,20 @@ const MorvaneWorker = (() => {
       return readCString(this.module, this.module._morvane_version());
     }
 
-    // The blob's bytes go straight from its stream into the module's memory, the only copy made.
+    // The blob's bytes go into the module's memory a slice at a time: no second whole copy of a
+    // large file is held, and the page can show how far the reading has come.
     async addFile(name, blob, onProgress) {
       const module = this.module;
       const size = blob.size;
       const at = module._morvane_allocate(size);
       if (!at) throw new Error(`not enough memory for ${name} (${size} bytes)`);
       this.held.push(at);
-      const reader = blob.stream().getReader();
       let offset = 0;
-      for (;;) {
-        const {done, value} = await reader.read();
-        if (done) break;
-        if (offset + value.length > size) throw new Error(`${name} grew while it was read`);
-        module.HEAPU8.set(value, at + offset);
-        offset += value.length;
+      while (offset < size) {
+        const slice = new Uint8Array(await blob.slice(offset, Math.min(size, offset + sliceSize)).arrayBuffer());
+        if (slice.length === 0) throw new Error(`${name} ended at byte ${offset} of ${size} while it was read`);
+        module.HEAPU8.set(slice, at + offset);
+        offset += slice.length;
         if (onProgress) onProgress(offset, size);
       }
       withStrings(module, [name], (path) => module._morvane_add_file(path, at, offset));

@@ -237,6 +237,14 @@ class Conversions(PageTest):
 
     def test_a_full_size_kronos_bank_is_ready_in_time(self):
         big = self.sample("big.pcg", "--full")
+        # The page's own clock as well: from the file input's change event to the file's state.
+        self.script("""
+            const times = window.bigFileTimes = {};
+            document.querySelector('input[type=file]').addEventListener('change', () => { times.given = performance.now(); }, true);
+            new MutationObserver(() => {
+                const e = document.querySelector('[data-file="big.pcg"]');
+                if (e && e.dataset.state !== 'working' && !times.ready) times.ready = performance.now();
+            }).observe(document.body, {subtree: true, childList: true, attributes: true});""")
         started = time.monotonic()
         self.give(big)
         self.wait_for(lambda: self.script(
@@ -244,7 +252,9 @@ class Conversions(PageTest):
             "return e && e.dataset.state === 'converted' && e.querySelectorAll('a[download]').length === 8"), "big.pcg")
         seconds = time.monotonic() - started
         timings = self.driver.find_element(By.CSS_SELECTOR, '[data-file="big.pcg"]').get_attribute("data-timings")
-        print("\n  40 MB Kronos bank: downloads ready after %.3f s (worker, ms: %s)" % (seconds, timings), file=sys.stderr)
+        in_page = self.script("return (bigFileTimes.ready - bigFileTimes.given) / 1000")
+        print("\n  40 MB Kronos bank: downloads ready %.3f s after it was given (%.3f s by the page's clock; worker, ms: %s)"
+              % (seconds, in_page, timings), file=sys.stderr)
         self.assertLess(seconds, BIG_FILE_SECONDS)
 
 
