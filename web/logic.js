@@ -48,7 +48,7 @@ const MorvaneLogic = (() => {
     ['.midnam', 'Pro Tools, Digital Performer, Ardour, Mixbus, Qtractor (MIDNAM)'],
     ['.ins', 'Cakewalk, SONAR: instrument definitions'],
     ['.csv', 'spreadsheets, Logic, scripts'],
-    ['.zip', 'every file above in one zip'],
+    ['.zip', 'all of these files in one zip'],
   ];
 
   function purposeOf(fileName) {

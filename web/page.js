@@ -113,7 +113,7 @@
     entry.element = element('section', {'data-file': file.name, 'data-state': 'working', class: 'file', 'aria-busy': 'true'});
     const progress = element('progress', {max: '1', 'aria-label': `Converting ${file.name}`});
     entry.element.append(element('h3', {text: file.name}), element('p', {class: 'state', text: 'Converting…'}), progress);
-    filesList.prepend(entry.element);
+    filesList.append(entry.element);
     loaded.set(file.name, entry);
     updateCompareChoices();
     announce(`Converting ${file.name}`);
