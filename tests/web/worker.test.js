@@ -176,7 +176,7 @@ test('compare gives the command line\'s findings as rows', async () => {
 
 test('a file that cannot be read fails alone; the next one converts', async () => {
   const worker = newWorker();
-  const unreadable = {size: 10, stream: () => ({getReader: () => ({read: () => Promise.reject(new Error('the disk is gone'))})})};
+  const unreadable = {size: 10, slice: () => ({arrayBuffer: () => Promise.reject(new Error('the disk is gone'))})};
   await worker.handle({type: 'convert', id: 100, name: 'gone.pcg', file: unreadable, templates: []});
   assert.deepEqual(worker.posted.filter((message) => message.id === 100 && message.type !== 'progress'),
     [{type: 'failed', id: 100, reason: 'the disk is gone'}]);
