@@ -70,6 +70,11 @@
       document.getElementById('version').textContent = message.version;
       return;
     }
+    // A failure of the worker itself, not of a file: it could not start the converter.
+    if (message.type === 'failed' && message.id === undefined) {
+      announce(`MORVANE cannot run in this browser: ${message.reason}`);
+      return;
+    }
     const waiting = pending.get(message.id);
     if (!waiting) return;
     if (message.type === 'progress') return waiting.progress(message);

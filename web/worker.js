@@ -166,16 +166,24 @@ const MorvaneWorker = (() => {
     }
 
     async function handle(message) {
-      if (message.type === 'init') return start(message.wasm);
       try {
+        if (message.type === 'init') return await start(message.wasm);
         if (message.type === 'convert') return await convert(message);
         if (message.type === 'compare') return await compare(message);
         throw new Error(`unknown message ${message.type}`);
       } catch (error) {
-        post({type: 'failed', id: message.id, reason: String(error && error.message || error)});
-        // A module that stopped (out of memory, say) takes no further call: the next file gets a
-        // fresh one.
-        if (converter && converter.module.wasmBytes) converter = new Converter(await newModule(converter.module.wasmBytes));
+        post({type: 'failed', id: message.id, reason: String((error && error.message) || error)});
+        // A module that trapped (out of memory, say) takes no further call: the next file gets a
+        // fresh one. Any other failure (a file that cannot be read) leaves it as it was.
+        if (error instanceof WebAssembly.RuntimeError && converter) await renew();
+      }
+    }
+
+    async function renew() {
+      try {
+        converter = new Converter(await newModule(converter.module.wasmBytes));
+      } catch (error) {
+        post({type: 'failed', reason: `the converter cannot start again: ${error.message || error}`});
       }
     }
 

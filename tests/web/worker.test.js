@@ -200,3 +200,24 @@ test('a missing template ends the conversion, not the converter', async () => {
   const again = converter.convert('k.pcg');
   assert.equal(again.result.exitStatus, 1);
 });
+
+test('a converter that traps is replaced before the next file', async () => {
+  let made = 0;
+  const posted = [];
+  const handle = MorvaneWorker.createHandler({
+    newModule: async (bytes) => {
+      const module = Object.assign(await createMorvane({wasmBinary: bytes}), {wasmBytes: bytes});
+      // The first instance traps inside its first conversion, as one that ran out of memory does.
+      if (made++ === 0) module._morvane_convert = () => { throw new WebAssembly.RuntimeError('unreachable'); };
+      return module;
+    },
+    zipSync: fflate.zipSync,
+    post: (message) => posted.push(message),
+  });
+  await handle({type: 'init', wasm});
+  await handle({type: 'convert', id: 1, name: 'k.pcg', file: new Blob([sample('k.pcg')]), templates: []});
+  await handle({type: 'convert', id: 2, name: 'k.pcg', file: new Blob([sample('k.pcg')]), templates: []});
+  const answers = posted.filter((message) => message.type === 'failed' || message.type === 'converted');
+  assert.deepEqual(answers.map((message) => [message.id, message.type]), [[1, 'failed'], [2, 'converted']]);
+  assert.equal(made, 2);
+});
