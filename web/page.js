@@ -314,7 +314,7 @@
       }
       report.append(table);
     }
-    report.append(element('details', {}, element('summary', {text: 'As the command line says it (morvane /D)'}),
+    report.append(element('details', {open: ''}, element('summary', {text: 'As the command line says it (morvane /D)'}),
       element('pre', {tabindex: '0', text: result.lines.join('\n')})));
     announce(summary);
   }
