@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds the browser edition: build/web/morvane.html, one self-contained page that converts bank
 # files with the same C++ core, compiled to WebAssembly by Debian's Emscripten. Installs what a
-# Debian or Ubuntu machine lacks (tools/deps.sh web) and fflate from npm (web/package-lock.json).
+# Debian or Ubuntu machine lacks (tools/deps.sh web-build) and fflate from npm (web/package-lock.json).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh web
+tools/deps.sh web-build
 
 # Debian's emscripten finds node-acorn only where Debian's nodejs looks; a node from elsewhere
 # needs to be told.

@@ -281,6 +281,7 @@ run_afl() {
 run_web() {
   local page=build/web/morvane.html size limit=$((3 * 1024 * 1024 / 2))
   echo "=== build/web"
+  tools/deps.sh web
   if [ ! -f build/release/CMakeCache.txt ]; then
     cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DMORVANE_TESTS=ON >/dev/null
   fi

@@ -279,8 +279,6 @@
     });
   }
 
-  const findingWords = {renamed: 'renamed', changed: 'changed', moved: 'moved', copied: 'copied', 'only in old': 'only in old', 'only in new': 'only in new'};
-
   function placeText(place) {
     if (!place || place.number === undefined) return place ? place.bank : '';
     const number = String(place.number).padStart(3, '0');
@@ -307,7 +305,7 @@
         element('thead', {}, row(['Kind', 'Place', 'Finding', 'Name', 'Was'], true)), body);
       for (const finding of result.rows) {
         const was = finding.from ? (finding.finding === 'renamed' || finding.finding === 'changed' ? finding.from.name : placeText(finding.from)) : '';
-        const tr = row([finding.kind, placeText(finding), findingWords[finding.finding], finding.name || '', was]);
+        const tr = row([finding.kind, placeText(finding), finding.finding, finding.name || '', was]);
         tr.dataset.finding = finding.finding;
         tr.title = finding.line;
         body.append(tr);

@@ -331,10 +331,6 @@ class Browsing(PageTest):
         self.assertEqual([url for url in urls if not url.startswith(("file:", "blob:", "data:"))], [])
 
 
-class CountingResult(unittest.TextTestResult):
-    pass
-
-
 if __name__ == "__main__":
     for needed in (PAGE, os.path.join(RELEASE, "morvane"), os.path.join(RELEASE, "make_sample_pcg")):
         if not os.path.exists(needed):
