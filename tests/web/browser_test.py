@@ -328,8 +328,9 @@ class Browsing(PageTest):
         self.assertIn("k.pcg is a Kronos file and krome.pcg a Krome file", report.text)
 
     def test_nothing_is_fetched_and_no_connection_is_allowed(self):
-        # What the browser fetched before this page (its new-tab page) is left behind.
+        # What the browser fetched and said before this page (its new-tab page) is left behind.
         self.driver.get_log("performance")
+        self.driver.get_log("browser")
         self.setUp()
         self.give(self.sample("k.pcg"))
         self.download_all(self.settled("k.pcg"))
@@ -343,6 +344,8 @@ class Browsing(PageTest):
                 urls.append(message["params"]["request"]["url"])
         self.assertTrue(urls, "the performance log saw no request at all")
         self.assertEqual([url for url in urls if not url.startswith(("file:", "blob:", "data:"))], [])
+        # A script, style or worker the policy refused would be an error on the console.
+        self.assertEqual([entry["message"] for entry in self.driver.get_log("browser") if entry["level"] == "SEVERE"], [])
 
 
 if __name__ == "__main__":
