@@ -30,16 +30,16 @@ function sample(name, ...options) {
 
 // What morvane /A NAME (and /V /A NAME) does in a folder holding the file, the bundled templates
 // and the caller's own.
-function commandLine(name, bytes, ownTemplates = {}) {
+function commandLine(name, bytes, ownTemplates = {}, typed = name) {
   const folder = fs.mkdtempSync(path.join(scratch, 'cli-'));
   for (const template of fs.readdirSync(path.join(root, 'templates'))) fs.copyFileSync(path.join(root, 'templates', template), path.join(folder, template));
   for (const [template, text] of Object.entries(ownTemplates)) fs.writeFileSync(path.join(folder, template), text);
   fs.writeFileSync(path.join(folder, name), bytes);
   const before = new Set(fs.readdirSync(folder));
-  const run = spawnSync(path.join(release, 'morvane'), ['/A', name], {cwd: folder});
+  const run = spawnSync(path.join(release, 'morvane'), ['/A', typed], {cwd: folder});
   const outputs = {};
   for (const file of fs.readdirSync(folder)) if (!before.has(file)) outputs[file] = fs.readFileSync(path.join(folder, file));
-  const traced = spawnSync(path.join(release, 'morvane'), ['/V', '/A', name], {cwd: folder});
+  const traced = spawnSync(path.join(release, 'morvane'), ['/V', '/A', typed], {cwd: folder});
   const reasons = run.stderr.toString('latin1').split('\r\n').filter(Boolean).map((line) => line.split(': ').slice(2).join(': '));
   return {status: run.status, outputs, reasons, trace: traced.stdout.toString('latin1')};
 }
@@ -126,6 +126,24 @@ test('your template wins for the conversion it is given to, and only for it', as
   const bundled = await worker.convert('k.pcg', kronos);
   assert.deepEqual(bundled.result.templates.map((use) => use.yours), [false, false]);
   assert.deepEqual(outputsOf(bundled), commandLine('k.pcg', kronos).outputs);
+});
+
+test('a file of any name converts as the command line converts it under that name', async () => {
+  const worker = newWorker();
+  const triton = sample('te.pcg', '--model', 'Triton Extreme');
+  // A name the command line would take for a switch is typed as ./-name there; one with a '*'
+  // is a pattern that matches just that file.
+  const cases = [['two words.PCG', 'two words.PCG'], ['Müller Bänke.pcg', 'Müller Bänke.pcg'], ['-dash.pcg', './-dash.pcg'], ['a*b.pcg', 'a*b.pcg']];
+  for (const [name, typed] of cases) {
+    const answer = await worker.convert(name, triton);
+    const expected = commandLine(name, triton, {}, typed);
+    assert.equal(answer.result.outcome, 'converted', name);
+    assert.deepEqual(outputsOf(answer), expected.outputs, name);
+    assert.equal(answer.result.console, Buffer.from(expected.trace, 'latin1').toString('utf8'), name);
+    const csv = Object.entries(expected.outputs).find(([file]) => file.endsWith('.csv'))[1].toString('utf8');
+    const listed = new Set(csv.split('\r\n').slice(1, -1).map((row) => row.split(',').slice(0, 2).join(',')));
+    assert.equal(answer.result.banks.length, listed.size, name);
+  }
 });
 
 test('a file is accepted exactly where the walk accepts it', async () => {
