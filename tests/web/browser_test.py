@@ -19,6 +19,7 @@ import zipfile
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
+from selenium.common.exceptions import TimeoutException
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -29,6 +30,7 @@ REAL_TRITON = os.path.realpath(os.path.join(ROOT, "..", "shared", "real", "Facto
 # The bound on a full-size Kronos bank, from the moment the page is given it to its downloads.
 BIG_FILE_SECONDS = 1.5
 BIG_FILE_TRIES = 3
+DOWNLOAD_CLICKS = 3
 WAIT_SECONDS = 30
 
 
@@ -100,7 +102,11 @@ class PageTest(unittest.TestCase):
         return self.driver.execute_script(code, *args)
 
     def wait_for(self, condition, what, seconds=WAIT_SECONDS):
-        return WebDriverWait(self.driver, seconds, poll_frequency=0.02).until(lambda _: condition(), "waiting for " + what)
+        """what: the thing waited for, or a function that tells it when the wait has run out."""
+        try:
+            return WebDriverWait(self.driver, seconds, poll_frequency=0.02).until(lambda _: condition())
+        except TimeoutException:
+            self.fail("waited %d s for %s" % (seconds, what() if callable(what) else what))
 
     @classmethod
     def sample(cls, name, *options):
@@ -128,19 +134,34 @@ class PageTest(unittest.TestCase):
         return self.driver.find_element(By.CSS_SELECTOR, selector)
 
     def download_all(self, element):
-        """Clicks every download of the element; the files as Chromium saved them."""
-        for leftover in os.listdir(self.downloads):
-            os.remove(os.path.join(self.downloads, leftover))
-        links = element.find_elements(By.CSS_SELECTOR, "a[download]")
-        names = [link.get_attribute("download") for link in links]
-        for link in links:
-            link.click()
-        self.wait_for(lambda: sorted(os.listdir(self.downloads)) == sorted(names), "the downloads " + ", ".join(names))
+        """Clicks every download of the element; the files as Chromium saved them. Each batch goes
+        to a folder of its own, so that nothing of an earlier one can be taken for it."""
+        folder = tempfile.mkdtemp(dir=self.downloads)
+        self.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": folder})
         saved = {}
-        for name in names:
-            with open(os.path.join(self.downloads, name), "rb") as file:
-                saved[name] = file.read()
+        for link in element.find_elements(By.CSS_SELECTOR, "a[download]"):
+            name = link.get_attribute("download")
+            saved[name] = self.download(link, name, folder)
+        self.assertEqual(sorted(os.listdir(folder)), sorted(saved))
+        self.last_downloads = folder
         return saved
+
+    def download(self, link, name, folder):
+        """One link clicked until Chromium saves its file, one download at a time. Headless
+        Chromium now and then drops a download that a click has started (the click reaches the
+        link, no file is begun); a click is repeated only when nothing at all is being written."""
+        path = os.path.join(folder, name)
+        for _ in range(DOWNLOAD_CLICKS):
+            link.click()
+            try:
+                WebDriverWait(self.driver, 5, poll_frequency=0.02).until(
+                    lambda _: os.path.exists(path) or any(entry.endswith(".crdownload") for entry in os.listdir(folder)))
+            except TimeoutException:
+                continue
+            self.wait_for(lambda: os.path.exists(path), "the download of " + name)
+            with open(path, "rb") as file:
+                return file.read()
+        self.fail("%d clicks on %s downloaded nothing (the folder holds %s)" % (DOWNLOAD_CLICKS, name, sorted(os.listdir(folder))))
 
     def assert_like_command_line(self, path, expected_state, own_templates=()):
         reference = Reference(path, own_templates)
@@ -155,7 +176,7 @@ class PageTest(unittest.TestCase):
         self.assertEqual(sorted(saved), sorted([*reference.outputs, zip_name]))
         for name, data in reference.outputs.items():
             self.assertEqual(saved[name], data, name + " differs from the command line's")
-        with zipfile.ZipFile(os.path.join(self.downloads, zip_name)) as archive:
+        with zipfile.ZipFile(os.path.join(self.last_downloads, zip_name)) as archive:
             self.assertIsNone(archive.testzip())
             self.assertEqual(sorted(archive.namelist()), sorted(reference.outputs))
             for name, data in reference.outputs.items():
@@ -183,6 +204,9 @@ class Conversions(PageTest):
             (self.file_of("short.pcg", whole[:20]), "rejected"),
         ]
         self.give(*[path for path, _ in cases])
+        # Every file settled first: the page must not move under the clicks that download.
+        for path, _ in cases:
+            self.settled(os.path.basename(path))
         for path, state in cases:
             with self.subTest(file=os.path.basename(path)):
                 self.assert_like_command_line(path, state)
