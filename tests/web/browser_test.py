@@ -93,6 +93,7 @@ class PageTest(unittest.TestCase):
         shutil.rmtree(cls.downloads, ignore_errors=True)
 
     def setUp(self):
+        self.messages = []
         self.driver.get("file://" + PAGE)
         self.wait_for(lambda: self.script("return document.body.dataset.ready === 'true'"), "the converter to start")
 
@@ -137,7 +138,7 @@ class PageTest(unittest.TestCase):
         """Clicks every download of the element; the files as Chromium saved them. Each batch goes
         to a folder of its own, so that nothing of an earlier one can be taken for it."""
         folder = tempfile.mkdtemp(dir=self.downloads)
-        self.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": folder})
+        self.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": folder, "eventsEnabled": True})
         saved = {}
         for link in element.find_elements(By.CSS_SELECTOR, "a[download]"):
             name = link.get_attribute("download")
@@ -146,22 +147,38 @@ class PageTest(unittest.TestCase):
         self.last_downloads = folder
         return saved
 
+    def devtools_messages(self):
+        """Every DevTools event of the page so far (network requests, downloads), kept in order."""
+        for entry in self.driver.get_log("performance"):
+            self.messages.append(json.loads(entry["message"])["message"])
+        return self.messages
+
+    def download_event(self, since, method, **fields):
+        for message in self.devtools_messages()[since:]:
+            params = message.get("params", {})
+            if message["method"] == method and all(params.get(key) == value for key, value in fields.items()):
+                return params
+        return None
+
     def download(self, link, name, folder):
-        """One link clicked until Chromium saves its file, one download at a time. Headless
-        Chromium now and then drops a download that a click has started (the click reaches the
-        link, no file is begun); a click is repeated only when nothing at all is being written."""
-        path = os.path.join(folder, name)
+        """One link clicked until Chromium has saved its file, as its DevTools events say, one
+        download at a time. Headless Chromium now and then drops a download that a click has
+        started (the click reaches the link, no download begins); only then is it clicked again."""
         for _ in range(DOWNLOAD_CLICKS):
+            since = len(self.devtools_messages())
             link.click()
             try:
-                WebDriverWait(self.driver, 5, poll_frequency=0.02).until(
-                    lambda _: os.path.exists(path) or any(entry.endswith(".crdownload") for entry in os.listdir(folder)))
+                begun = WebDriverWait(self.driver, 5, poll_frequency=0.02).until(
+                    lambda _: self.download_event(since, "Page.downloadWillBegin", suggestedFilename=name))
             except TimeoutException:
                 continue
-            self.wait_for(lambda: os.path.exists(path), "the download of " + name)
-            with open(path, "rb") as file:
+            ended = self.wait_for(lambda: self.download_event(since, "Page.downloadProgress", guid=begun["guid"], state="completed")
+                                  or self.download_event(since, "Page.downloadProgress", guid=begun["guid"], state="canceled"),
+                                  "the download of " + name)
+            self.assertEqual(ended["state"], "completed", name)
+            with open(os.path.join(folder, name), "rb") as file:
                 return file.read()
-        self.fail("%d clicks on %s downloaded nothing (the folder holds %s)" % (DOWNLOAD_CLICKS, name, sorted(os.listdir(folder))))
+        self.fail("%d clicks on %s downloaded nothing" % (DOWNLOAD_CLICKS, name))
 
     def assert_like_command_line(self, path, expected_state, own_templates=()):
         reference = Reference(path, own_templates)
@@ -356,16 +373,14 @@ class Browsing(PageTest):
         self.driver.get_log("performance")
         self.driver.get_log("browser")
         self.setUp()
+        self.messages.clear()
         self.give(self.sample("k.pcg"))
         self.download_all(self.settled("k.pcg"))
         policy = self.script("return document.querySelector('meta[http-equiv=Content-Security-Policy]').content")
         self.assertIn("connect-src 'none'", policy)
         self.assertIn("default-src 'none'", policy)
-        urls = []
-        for entry in self.driver.get_log("performance"):
-            message = json.loads(entry["message"])["message"]
-            if message["method"] == "Network.requestWillBeSent":
-                urls.append(message["params"]["request"]["url"])
+        urls = [message["params"]["request"]["url"] for message in self.devtools_messages()
+                if message["method"] == "Network.requestWillBeSent"]
         self.assertTrue(urls, "the performance log saw no request at all")
         self.assertEqual([url for url in urls if not url.startswith(("file:", "blob:", "data:"))], [])
         # A script, style or worker the policy refused would be an error on the console.
