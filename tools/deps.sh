@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian or Ubuntu machine lacks for building and testing MORVANE.
-# Usage: tools/deps.sh [linux|windows|fuzz|afl|bench|package]...   (default: linux)
+# Usage: tools/deps.sh [linux|windows|fuzz|afl|bench|package|web-build|web]...   (default: linux)
 set -euo pipefail
 
 want=("${@:-linux}")
@@ -15,6 +15,14 @@ for what in "${want[@]}"; do
     afl) need afl++ ;;
     bench) need zlib1g-dev ;;
     package) need man-db; need lintian ;;
+    # The browser edition (web-build: what tools/build-web.sh needs), and with web its tests in
+    # headless Chromium. A node and npm from elsewhere are taken as they are.
+    web-build | web)
+      need cmake; need make; need emscripten; need node-acorn; need binaryen
+      command -v node >/dev/null || need nodejs
+      command -v npm >/dev/null || need npm
+      if [ "$what" = web ]; then need chromium; need chromium-driver; need python3-selenium; fi
+      ;;
     *) echo "deps.sh: unknown set '$what'" >&2; exit 2 ;;
   esac
 done

@@ -2,14 +2,15 @@
 # Builds MORVANE and runs every test: a Release build, a Debug build with AddressSanitizer and
 # UndefinedBehaviorSanitizer, the Windows build (MinGW-w64) under Wine, and a short fuzz run of
 # the walk on the generated seeds (libFuzzer under clang, with both sanitizers); the Debian and
-# tar.gz packages are checked (lintian among others) after the Release build.
-# Usage: tools/test.sh [release|package|sanitize|windows|fuzz|afl]...
-#   default: release package sanitize windows fuzz
+# tar.gz packages are checked (lintian among others) after the Release build; the browser edition
+# is built and held to the Release build's bytes in headless Chromium.
+# Usage: tools/test.sh [release|package|sanitize|windows|fuzz|afl|web]...
+#   default: release package sanitize windows fuzz web
 #   fuzz: FUZZ_SECONDS (default 60) of libFuzzer; afl: the same target under AFL++ (not default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-stages=("${@:-release package sanitize windows fuzz}")
+stages=("${@:-release package sanitize windows fuzz web}")
 # shellcheck disable=SC2206
 stages=(${stages[*]})
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -275,6 +276,26 @@ run_afl() {
   fi
 }
 
+# The page as tools/build-web.sh builds it, the worker's unit tests under node, and the page
+# opened from disk in headless Chromium, with the Release build as the reference it must match.
+run_web() {
+  local page=build/web/morvane.html size limit=$((3 * 1024 * 1024 / 2))
+  echo "=== build/web"
+  tools/deps.sh web
+  if [ ! -f build/release/CMakeCache.txt ]; then
+    cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DMORVANE_TESTS=ON >/dev/null
+  fi
+  cmake --build build/release -j "$jobs" --target morvane make_sample_pcg >/dev/null
+  tools/build-web.sh
+  size=$(stat -c %s "$page")
+  if [ "$size" -gt "$limit" ]; then
+    echo "test.sh: $page has $size bytes, more than $limit" >&2
+    return 1
+  fi
+  node --test tests/web/
+  /usr/bin/python3 tests/web/browser_test.py
+}
+
 for stage in "${stages[@]}"; do
   case "$stage" in
     release) run_linux release -DCMAKE_BUILD_TYPE=Release ;;
@@ -283,6 +304,7 @@ for stage in "${stages[@]}"; do
     windows) run_windows ;;
     fuzz) run_fuzz ;;
     afl) run_afl ;;
+    web) run_web ;;
     *) echo "test.sh: unknown stage '$stage'" >&2; exit 2 ;;
   esac
 done

@@ -59,7 +59,7 @@ bool CatalogueOf(const std::string& name, Catalogue& catalogue) {
 
 }  // namespace
 
-int RunCompare(const platform::CommandLine& commandLine) {
+int RunCompare(const platform::CommandLine& commandLine, ComparedFiles* kept) {
     const std::int32_t names = PositionalCount(commandLine);
     if (names != 2) {
         ReportLine("/D", "compares exactly two bank files, as in morvane /D old.pcg new.pcg; " + std::to_string(names) +
@@ -73,7 +73,9 @@ int RunCompare(const platform::CommandLine& commandLine) {
             return kTrouble;
         }
     }
-    Catalogue oldFile, newFile;
+    ComparedFiles own;
+    ComparedFiles& files = kept ? *kept : own;
+    Catalogue &oldFile = files.oldFile, &newFile = files.newFile;
     if (!CatalogueOf(oldName, oldFile) || !CatalogueOf(newName, newFile)) return kTrouble;
     // Bank names and record layouts differ from one model to another: there is nothing to match.
     if (oldFile.model != newFile.model) {
@@ -82,7 +84,8 @@ int RunCompare(const platform::CommandLine& commandLine) {
         return kTrouble;
     }
 
-    const Comparison comparison = CompareCatalogues(oldFile, newFile);
+    files.comparison = CompareCatalogues(oldFile, newFile);
+    const Comparison& comparison = files.comparison;
     for (const Finding& finding : comparison.findings) ConsoleLine(FindingLine(finding, oldName, newName));
     ConsoleLine(SummaryLine(comparison, oldName, newName));
     ConsoleFlush();

@@ -24,22 +24,23 @@ std::string WithTrailingDelimiter(std::string text) {
     return text;
 }
 
-void Convert(InputStream& stream, const Options& options, const std::string& OutputBase, const std::string& inputPath) {
-    if (!options.formats.Any()) {
+void Convert(InputStream& stream, const Options& options, const std::string& OutputBase, const std::string& inputPath,
+             Catalogue* listed) {
+    if (!options.formats.Any() && !listed) {
         ConvertFile(stream, options.TopLevelOnly, OutputBase);
         return;
     }
     Catalogue catalogue;
-    ConvertCollecting(stream, options, OutputBase, inputPath, catalogue);
+    ConvertCollecting(stream, options, OutputBase, inputPath, listed ? *listed : catalogue);
 }
 
-int RunSingleFile(const platform::CommandLine& commandLine, const Options& options) {
+int RunSingleFile(const platform::CommandLine& commandLine, const Options& options, Catalogue* listed) {
     const std::string OutputBase = PositionalCount(commandLine) > 2 ? PositionalArg(commandLine, 2)
                                                                     : OutputBaseFor(InputName, InputName);
     try {
         const std::unique_ptr<InputStream> stream = OpenInputStream(InputName);
         ConsoleLine("Opened " + InputName + "  Size: " + std::to_string(stream->Size()));
-        Convert(*stream, options, OutputBase, InputName);
+        Convert(*stream, options, OutputBase, InputName, listed);
     } catch (const std::exception& error) {
         ConsoleLine("Could not open " + InputName);
         ReportError(error, InputName);
@@ -55,7 +56,7 @@ struct PatternRun {
 };
 
 // A file that is rejected or has a bank that cannot be read does not stop the run; an error does.
-void ConvertMatches(const Options& options, PatternRun& run) {
+void ConvertMatches(const Options& options, PatternRun& run, Catalogue* listed) {
     const std::string directory = DirectoryOf(InputName);
     const auto search = platform::StartDirectorySearch(InputName);
     std::string entryName;
@@ -66,15 +67,15 @@ void ConvertMatches(const Options& options, PatternRun& run) {
         const std::unique_ptr<InputStream> stream = OpenInputStream(run.MatchPath);
         ConsoleWrite("\r\n");
         ConsoleLine("Opened \"" + run.MatchPath);
-        Convert(*stream, options, OutputBaseFor(InputName, entryName), run.MatchPath);
+        Convert(*stream, options, OutputBaseFor(InputName, entryName), run.MatchPath, listed);
         if (!Converted(run.MatchPath)) run.allConverted = false;
     }
 }
 
-int RunPattern(const Options& options) {
+int RunPattern(const Options& options, Catalogue* listed) {
     PatternRun run;
     try {
-        ConvertMatches(options, run);
+        ConvertMatches(options, run, listed);
     } catch (const std::exception& error) {
         ReportError(error, run.MatchPath);
         return 1;
@@ -135,7 +136,7 @@ std::string OutputBaseFor(const std::string& directorySource, const std::string&
     return directory.empty() ? FileNameOf(fileName) : WithTrailingDelimiter(directory) + FileNameOf(fileName);
 }
 
-int RunMorvane(const platform::CommandLine& commandLine) {
+int RunMorvane(const platform::CommandLine& commandLine, Catalogue* listed) {
     Verbose = SwitchPresent(commandLine, 'V');
     const Options options = OptionsOf(commandLine);
     if (WordPresent(commandLine, "--help") || SwitchPresent(commandLine, '?')) {
@@ -155,7 +156,7 @@ int RunMorvane(const platform::CommandLine& commandLine) {
         return 0;
     }
     InputName = PositionalArg(commandLine, 1);
-    const int exitCode = ContainsChar(InputName, '*') ? RunPattern(options) : RunSingleFile(commandLine, options);
+    const int exitCode = ContainsChar(InputName, '*') ? RunPattern(options, listed) : RunSingleFile(commandLine, options, listed);
     ConsoleFlush();
     return exitCode;
 }

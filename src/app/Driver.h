@@ -36,8 +36,10 @@ void ConvertCollecting(InputStream& stream, const Options& options, const std::s
                        const std::string& inputPath, Catalogue& catalogue);
 
 // Returns the exit code: 0 when every input was converted (and for the usage, --help and
-// --version), 1 when one was not; with /D that of the compare mode (0, 1 or 2).
-int RunMorvane(const platform::CommandLine& commandLine);
+// --version), 1 when one was not; with /D that of the compare mode (0, 1 or 2). Given a
+// catalogue, a conversion also lists its banks there, for a front end that shows them; the files
+// it writes stay the same.
+int RunMorvane(const platform::CommandLine& commandLine, Catalogue* listed = nullptr);
 
 // The line on standard error for an error that ended the work on an input; an error about no
 // file in particular (a range error in the walk) is about the input.

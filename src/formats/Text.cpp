@@ -57,6 +57,8 @@ bool IsControlCharacter(std::string_view sequence) {
     return sequence.size() == 3 && byte(0) == 0xEF && byte(1) == 0xBF && byte(2) >= 0xBE;
 }
 
+}  // namespace
+
 bool IsValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t length = Utf8SequenceAt(text, i);
@@ -65,8 +67,6 @@ bool IsValidUtf8(std::string_view text) {
     }
     return true;
 }
-
-}  // namespace
 
 // The text without the bytes that would become trailing spaces.
 std::string_view WithoutTrailingBlanks(std::string_view text) {

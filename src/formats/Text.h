@@ -14,6 +14,8 @@ void AppendClean(std::string& out, std::string_view text);
 // CleanText in UTF-8, bytes 0xA0-0xFF taken as ISO 8859-1.
 std::string CleanUtf8(std::string_view text);
 void AppendCleanUtf8(std::string& out, std::string_view text);
+// True when the text is UTF-8 throughout: no overlong form, no surrogate, nothing past U+10FFFF.
+bool IsValidUtf8(std::string_view text);
 // A file name as typed, cleaned for a UTF-8 format: a name that is valid UTF-8 already keeps its
 // characters (control characters, and U+FFFE and U+FFFF, which XML does not allow, become a
 // space); any other is taken as ISO 8859-1.
