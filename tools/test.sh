@@ -49,6 +49,22 @@ find_wineserver() {
       return 0
     fi
   done
+  echo "test.sh: no wineserver found beside wine" >&2
+  return 1
+}
+
+# Runs a Windows program and returns once every Wine process has ended, not just the one the shell
+# started: Wine runs a program's console and what cmd starts as processes no shell waits for. The
+# wineserver a run starts ends when its last client has (the stage starts no persistent one).
+wine_settled() {  # wineserver wine arguments...
+  local wineserver="$1" status=0
+  shift
+  timeout -k 10 120 "$@" || status=$?
+  if ! timeout -k 10 120 "$wineserver" -w; then
+    echo "test.sh: Wine still running two minutes after $*" >&2
+    return 1
+  fi
+  return "$status"
 }
 
 # A package carries the tree's templates, and its program, run in <run dir> by the command given,
@@ -72,8 +88,8 @@ check_packaged_conversion() {  # templates in the package, run dir, reference di
 
 # The Windows package must hold the same program and templates: converting the sample with it
 # must give what the Linux build gives.
-check_windows_package() {  # wine command
-  local wine="$1" version package check listed expected
+check_windows_package() {  # wine command, wineserver command
+  local wine="$1" wineserver="$2" version package check listed expected
   version=$(sed -n 's/^project(morvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
   MORVANE_WINDOWS_BUILD=build/windows tools/release-windows.sh >/dev/null
   check=build/windows-package
@@ -93,7 +109,7 @@ check_windows_package() {  # wine command
     echo "test.sh: README.txt does not begin with \"Drop your .pcg files on morvane.exe\"" >&2
     return 1
   fi
-  check_packaged_conversion "$package" "$package" "$check/linux" timeout -k 10 120 "$wine" morvane.exe
+  check_packaged_conversion "$package" "$package" "$check/linux" wine_settled "$wineserver" "$wine" morvane.exe
   echo "build/dist/morvane-$version-win64.zip: converts the sample as the Linux build does"
 }
 
@@ -121,9 +137,7 @@ run_windows() (
       exit 1
     fi
   fi
-  if [ -n "$wineserver" ]; then
-    trap '"$wineserver" -k 2>/dev/null || true' EXIT
-  fi
+  trap '"$wineserver" -k 2>/dev/null || true' EXIT
 
   echo "=== build/windows/tests/morvane_tests.exe under $wine"
   timeout -k 10 600 "$wine" build/windows/tests/morvane_tests.exe --gtest_brief=1
@@ -132,7 +146,7 @@ run_windows() (
   MORVANE_EXE="$PWD/build/windows/morvane.exe" MORVANE_RUNNER="timeout -k 10 120 $wine" MORVANE_TARGET=windows \
     MORVANE_REFERENCE_EXE="$PWD/build/release/morvane" build/release/tests/morvane_e2e --gtest_brief=1
   echo "=== build/dist"
-  check_windows_package "$wine"
+  check_windows_package "$wine" "$wineserver"
 )
 
 # man renders the page on a terminal of 80 columns without a warning from groff.

@@ -2,21 +2,27 @@
 // MORVANE_EXE names the executable; MORVANE_RUNNER a command to run it through (wine for the
 // Windows build, which also sets MORVANE_TARGET=windows to pick the cases that apply there).
 // MORVANE_REFERENCE_EXE, when set, names another build (run directly) whose outputs the one
-// under test must match byte for byte.
+// under test must match byte for byte. A run is over once every process it started has ended.
 #include <gtest/gtest.h>
 
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <set>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "PcgBuilder.h"
@@ -60,6 +66,83 @@ struct RunResult {
     std::string err;
 };
 
+// The processes of a session that have not ended; a zombie has (its parent may never reap it).
+// Without /proc there are none to be found.
+std::vector<pid_t> LiveProcessesOf(pid_t session) {
+    std::vector<pid_t> live;
+    std::error_code error;
+    for (fs::directory_iterator entry("/proc", error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(entry->path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
+        // After "pid (name)", where the name may hold blanks and parentheses: state, parent, group, session.
+        std::istringstream fields(line.substr(line.rfind(')') + 1));
+        char state = 0;
+        long parent = 0, group = 0, owner = 0;
+        if (!(fields >> state >> parent >> group >> owner)) continue;
+        if (owner == session && state != 'Z' && state != 'X') live.push_back(static_cast<pid_t>(std::stol(name)));
+    }
+    return live;
+}
+
+std::string CommandLineOf(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::replace(text.begin(), text.end(), '\0', ' ');
+    return std::to_string(pid) + " " + text;
+}
+
+struct Settled {
+    int status = -1;  // as waitpid gives it
+    std::vector<std::string> leftBehind;  // the processes killed when the time was up
+};
+
+// Runs a shell command in a session of its own and waits for it, then for every other process of
+// that session and of the session whose number the command writes to sessionFile (script(1) starts
+// its command in a session of its own). Wine starts a Windows program's children (cmd's program,
+// the console) as processes no shell waits for, and their outputs are whole only once they have
+// ended. What still runs settleLimit after the command ended is killed and named, not waited for.
+Settled RunSettled(const std::string& command, std::chrono::seconds settleLimit, const std::string& sessionFile = "") {
+    Settled settled;
+    const pid_t child = ::fork();
+    if (child < 0) return settled;
+    if (child == 0) {
+        ::setsid();
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    while (::waitpid(child, &settled.status, 0) < 0 && errno == EINTR) {
+    }
+    std::vector<pid_t> sessions{child};
+    if (!sessionFile.empty() && FileExists(sessionFile)) sessions.push_back(std::atoi(ReadFile(sessionFile).c_str()));
+    const auto deadline = std::chrono::steady_clock::now() + settleLimit;
+    std::set<pid_t> killed;
+    for (const pid_t session : sessions) {
+        for (std::vector<pid_t> live = LiveProcessesOf(session); !live.empty(); live = LiveProcessesOf(session)) {
+            // A process killed goes on being listed until it has ended: it is named once.
+            for (const pid_t pid : live) {
+                if (std::chrono::steady_clock::now() < deadline || killed.count(pid) != 0) continue;
+                settled.leftBehind.push_back(CommandLineOf(pid));
+                killed.insert(pid);
+                ::kill(pid, SIGKILL);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    return settled;
+}
+
+// Far longer than any process of a run outlives the run on a busy machine: one still running then
+// has hung, and is killed and named so that the suite goes on.
+constexpr std::chrono::seconds kSettleLimit{60};
+
+int ExitCode(const Settled& settled) {
+    EXPECT_TRUE(settled.leftBehind.empty()) << "still running after the run: " << ::testing::PrintToString(settled.leftBehind);
+    return WIFEXITED(settled.status) ? WEXITSTATUS(settled.status) : -1;
+}
+
 const char* const kHeader = "; MORVANE test header\r\n.Patch Names\r\n";
 const char* const kTrailer = ".Instrument Definitions\r\n[Test]\r\n";
 
@@ -102,9 +185,8 @@ protected:
         for (const std::string& arg : args) command += " " + Quoted(arg);
         const std::string out = (captureDir_ / "stdout").string(), err = (captureDir_ / "stderr").string();
         command += " </dev/null >" + Quoted(out) + " 2>" + Quoted(err);
-        const int status = std::system(command.c_str());
         RunResult run;
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.exitCode = ExitCode(RunSettled(command, kSettleLimit));
         run.out = ReadFile(out);
         run.err = ReadFile(err);
         return run;
@@ -205,6 +287,46 @@ void ExpectUnchanged(const Snapshot& snapshot, const std::string& what) {
     ASSERT_EQ(::stat(snapshot.path.c_str(), &info), 0) << what;
     EXPECT_EQ(info.st_mtim.tv_sec, snapshot.modified.tv_sec) << what << ": " << snapshot.path;
     EXPECT_EQ(info.st_mtim.tv_nsec, snapshot.modified.tv_nsec) << what << ": " << snapshot.path;
+}
+
+// The harness itself: a run is over when every process it started has ended, whatever the
+// command's own status says and whichever session the processes are in; one that does not end is
+// killed and named when the time is up, so that no wait hangs.
+TEST(RunSettled, WaitsForEveryProcessTheRunLeftRunning) {
+    testing_support::ScratchDirectory scratch;
+    struct Case {
+        const char* what;
+        std::string command;
+        int limit;
+        int exitCode;
+        const char* written;   // by the process left running, "" for none
+        const char* killed;    // in the command line of the process killed, "" for none
+    };
+    const std::vector<Case> cases = {
+        {"a child in the background", "(sleep 1; echo late >child.txt) & exit 3", 60, 3, "child.txt", ""},
+        {"a session of its own, named",
+         "setsid sh -c 'echo $$ >session.tmp && mv session.tmp session.txt; sleep 1; echo late >own.txt' & "
+         "while [ ! -f session.txt ]; do sleep 0.01; done; exit 0",
+         60, 0, "own.txt", ""},
+        {"a process that does not end", "sleep 600 & exit 1", 1, 1, "", "sleep 600"},
+    };
+    for (const Case& c : cases) {
+        fs::remove("session.txt");
+        const auto start = std::chrono::steady_clock::now();
+        const Settled settled = RunSettled(c.command, std::chrono::seconds(c.limit), "session.txt");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(c.limit + 10)) << c.what;
+        EXPECT_TRUE(WIFEXITED(settled.status)) << c.what;
+        EXPECT_EQ(WEXITSTATUS(settled.status), c.exitCode) << c.what;
+        if (*c.written) {
+            EXPECT_EQ(ReadFile(c.written), "late\n") << c.what;
+        }
+        if (*c.killed) {
+            ASSERT_EQ(settled.leftBehind.size(), 1u) << c.what << ::testing::PrintToString(settled.leftBehind);
+            EXPECT_NE(settled.leftBehind[0].find(c.killed), std::string::npos) << settled.leftBehind[0];
+        } else {
+            EXPECT_EQ(settled.leftBehind, std::vector<std::string>{}) << c.what;
+        }
+    }
 }
 
 TEST_F(EndToEnd, UsageWithoutPositionalArguments) {
@@ -1327,15 +1449,17 @@ protected:
     // Windows path.
     Box Drop(const std::vector<std::string>& args, const std::string& exe = BoxFileExecutable(),
              const std::string& prefix = "") {
-        const fs::path boxFile = captureDir_ / "box.txt";
+        const fs::path boxFile = captureDir_ / "box.txt", sessionFile = captureDir_ / "session";
         fs::remove(boxFile);
-        std::string inner = "LC_ALL=C.UTF-8 MORVANE_BOX_FILE=" + Quoted(WindowsPath(boxFile)) + " " +
-                            Env("MORVANE_RUNNER", "") + " " + prefix + " " + Quoted(prefix.empty() ? exe : WindowsPath(exe));
+        fs::remove(sessionFile);
+        // The shell script(1) starts leads the session of the terminal; it names it, then becomes the run.
+        std::string inner = "echo $$ >" + Quoted(sessionFile.string()) + "; exec env LC_ALL=C.UTF-8 MORVANE_BOX_FILE=" +
+                            Quoted(WindowsPath(boxFile)) + " " + Env("MORVANE_RUNNER", "") + " " + prefix + " " +
+                            Quoted(prefix.empty() ? exe : WindowsPath(exe));
         for (const std::string& arg : args) inner += " " + Quoted(arg);
         const std::string command = "script -qec " + Quoted(inner) + " /dev/null </dev/null >/dev/null 2>&1";
-        const int status = std::system(command.c_str());
         Box box;
-        box.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        box.exitCode = ExitCode(RunSettled(command, kSettleLimit, sessionFile.string()));
         box.shown = FileExists(boxFile.string());
         const std::string content = box.shown ? ReadFile(boxFile.string()) : "";
         const std::size_t iconEnd = content.find("\r\n"), titleEnd = content.find("\r\n", iconEnd + 2);
