@@ -53,17 +53,39 @@ find_wineserver() {
   return 1
 }
 
-# Runs a Windows program and returns once every Wine process has ended, not just the one the shell
-# started: Wine runs a program's console and what cmd starts as processes no shell waits for. The
-# wineserver a run starts ends when its last client has (the stage starts no persistent one).
-wine_settled() {  # wineserver wine arguments...
-  local wineserver="$1" status=0
-  shift
-  timeout -k 10 120 "$@" || status=$?
-  if ! timeout -k 10 120 "$wineserver" -w; then
-    echo "test.sh: Wine still running two minutes after $*" >&2
-    return 1
-  fi
+# Whether a process of the session given is still running (a zombie has ended).
+session_running() {  # session id
+  local session="$1" stat fields
+  for stat in /proc/[0-9]*/stat; do
+    read -r fields <"$stat" 2>/dev/null || continue
+    # After "pid (name) ", where the name may hold blanks: state, parent, group, session.
+    fields=${fields##*) }
+    # shellcheck disable=SC2086
+    set -- $fields
+    if [ "$4" = "$session" ] && [ "$1" != Z ] && [ "$1" != X ]; then
+      return 0
+    fi
+  done
+  return 1
+}
+
+# Runs a Windows program in a session of its own and returns once every process of that session
+# has ended: Wine runs a program's console, and what cmd starts, as processes no shell waits for.
+wine_settled() {  # wine arguments...
+  local marker status=0 session_id waited=0
+  marker=$(mktemp)
+  # shellcheck disable=SC2016
+  setsid --wait sh -c 'echo $$ >"$0" && exec "$@"' "$marker" timeout -k 10 120 "$@" || status=$?
+  session_id=$(cat "$marker")
+  rm -f "$marker"
+  while session_running "$session_id"; do
+    if [ "$waited" -ge 1200 ]; then
+      echo "test.sh: Wine still running two minutes after $*" >&2
+      return 1
+    fi
+    sleep 0.1
+    waited=$((waited + 1))
+  done
   return "$status"
 }
 
@@ -88,8 +110,8 @@ check_packaged_conversion() {  # templates in the package, run dir, reference di
 
 # The Windows package must hold the same program and templates: converting the sample with it
 # must give what the Linux build gives.
-check_windows_package() {  # wine command, wineserver command
-  local wine="$1" wineserver="$2" version package check listed expected
+check_windows_package() {  # wine command
+  local wine="$1" version package check listed expected
   version=$(sed -n 's/^project(morvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
   MORVANE_WINDOWS_BUILD=build/windows tools/release-windows.sh >/dev/null
   check=build/windows-package
@@ -109,7 +131,7 @@ check_windows_package() {  # wine command, wineserver command
     echo "test.sh: README.txt does not begin with \"Drop your .pcg files on morvane.exe\"" >&2
     return 1
   fi
-  check_packaged_conversion "$package" "$package" "$check/linux" wine_settled "$wineserver" "$wine" morvane.exe
+  check_packaged_conversion "$package" "$package" "$check/linux" wine_settled "$wine" morvane.exe
   echo "build/dist/morvane-$version-win64.zip: converts the sample as the Linux build does"
 }
 
@@ -137,7 +159,12 @@ run_windows() (
       exit 1
     fi
   fi
+  # One wineserver for the whole stage. Left to itself, the wineserver a run starts shuts down when
+  # the run ends, and a run that begins meanwhile can reach it as it goes ("wine client error:0:
+  # recvmsg: Connection reset by peer") and fail with nothing done. The one wineboot started ends first.
   trap '"$wineserver" -k 2>/dev/null || true' EXIT
+  timeout -k 10 120 "$wineserver" -w
+  "$wineserver" -p
 
   echo "=== build/windows/tests/morvane_tests.exe under $wine"
   timeout -k 10 600 "$wine" build/windows/tests/morvane_tests.exe --gtest_brief=1
@@ -146,7 +173,7 @@ run_windows() (
   MORVANE_EXE="$PWD/build/windows/morvane.exe" MORVANE_RUNNER="timeout -k 10 120 $wine" MORVANE_TARGET=windows \
     MORVANE_REFERENCE_EXE="$PWD/build/release/morvane" build/release/tests/morvane_e2e --gtest_brief=1
   echo "=== build/dist"
-  check_windows_package "$wine" "$wineserver"
+  check_windows_package "$wine"
 )
 
 # man renders the page on a terminal of 80 columns without a warning from groff.
