@@ -23,6 +23,7 @@
 
 #include "pathnames/pathnames.h"
 #include "platform/Errors.h"
+#include "platform/NameListSearch.h"
 
 namespace morvane::platform {
 
@@ -130,20 +131,6 @@ bool IsOpenInput(const std::string& name) {
     if (::stat(name.c_str(), &info) != 0) return false;
     return OpenInputs().count({info.st_dev, info.st_ino}) > 0;
 }
-
-class PosixDirectorySearch : public DirectorySearch {
-public:
-    explicit PosixDirectorySearch(std::vector<std::string> names) : names_(std::move(names)) {}
-    bool Next(std::string& entryName) override {
-        if (next_ >= names_.size()) return false;
-        entryName = names_[next_++];
-        return true;
-    }
-
-private:
-    std::vector<std::string> names_;
-    std::size_t next_ = 0;
-};
 
 std::function<void()>& ExitNotice() {
     static std::function<void()> notice;
@@ -272,7 +259,7 @@ std::unique_ptr<DirectorySearch> StartDirectorySearch(const std::string& pattern
         ::closedir(dir);
     }
     std::sort(names.begin(), names.end());
-    return std::make_unique<PosixDirectorySearch>(std::move(names));
+    return std::make_unique<NameListSearch>(std::move(names));
 }
 
 std::vector<std::string> ProgramDataDirectories() {

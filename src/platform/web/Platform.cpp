@@ -11,6 +11,7 @@
 
 #include "pathnames/pathnames.h"
 #include "platform/Errors.h"
+#include "platform/NameListSearch.h"
 #include "platform/web/FileTable.h"
 
 namespace morvane::platform {
@@ -86,20 +87,6 @@ public:
 
 private:
     std::shared_ptr<std::string> bytes_;
-};
-
-class ListDirectorySearch : public DirectorySearch {
-public:
-    explicit ListDirectorySearch(std::vector<std::string> names) : names_(std::move(names)) {}
-    bool Next(std::string& entryName) override {
-        if (next_ >= names_.size()) return false;
-        entryName = names_[next_++];
-        return true;
-    }
-
-private:
-    std::vector<std::string> names_;
-    std::size_t next_ = 0;
 };
 
 std::function<void()>& ExitNotice() {
@@ -208,7 +195,7 @@ std::unique_ptr<DirectorySearch> StartDirectorySearch(const std::string& pattern
             if (DirectoryOf(name).empty() && MatchesWildcard(name, namePattern)) names.push_back(name);
         }
     }
-    return std::make_unique<ListDirectorySearch>(std::move(names));
+    return std::make_unique<NameListSearch>(std::move(names));
 }
 
 std::vector<std::string> ProgramDataDirectories() { return {web::kProgramDataDirectory}; }
