@@ -134,6 +134,19 @@ class PageTest(unittest.TestCase):
             name + " to convert")
         return self.driver.find_element(By.CSS_SELECTOR, selector)
 
+    def compared(self, old, new):
+        """The compare report, once it is done, for the two files given, picked as old and new."""
+        self.give(old, new)
+        for path in (old, new):
+            self.settled(os.path.basename(path))
+        for role, path in (("old", old), ("new", new)):
+            choice = self.driver.find_element(By.CSS_SELECTOR, "select[data-compare=%s]" % role)
+            Select(choice).select_by_visible_text(os.path.basename(path))
+        self.driver.find_element(By.CSS_SELECTOR, "[data-action=compare]").click()
+        report = self.driver.find_element(By.CSS_SELECTOR, "[data-compare-report]")
+        self.wait_for(lambda: report.get_attribute("data-state") in ("same", "differ", "trouble"), "the comparison")
+        return report
+
     def download_all(self, element):
         """Clicks every download of the element; the files as Chromium saved them. Each batch goes
         to a folder of its own, so that nothing of an earlier one can be taken for it."""
@@ -339,15 +352,7 @@ class Browsing(PageTest):
         first = Reference(kronos).outputs["k.csv"].decode("utf-8-sig").splitlines()[1].split(",")[4]
         at = data.find(first.encode())
         data[at:at + 1] = b"#"
-        edited = self.file_of("k-edited.pcg", bytes(data))
-        self.give(kronos, edited)
-        self.settled("k.pcg")
-        self.settled("k-edited.pcg")
-        Select(self.driver.find_element(By.CSS_SELECTOR, "select[data-compare=old]")).select_by_visible_text("k.pcg")
-        Select(self.driver.find_element(By.CSS_SELECTOR, "select[data-compare=new]")).select_by_visible_text("k-edited.pcg")
-        self.driver.find_element(By.CSS_SELECTOR, "[data-action=compare]").click()
-        report = self.driver.find_element(By.CSS_SELECTOR, "[data-compare-report]")
-        self.wait_for(lambda: report.get_attribute("data-state") in ("same", "differ", "trouble"), "the comparison")
+        report = self.compared(kronos, self.file_of("k-edited.pcg", bytes(data)))
         expected = run([os.path.join(RELEASE, "morvane"), "/D", "k.pcg", "k-edited.pcg"], self.samples)
         lines = expected.stdout.decode("latin-1").split("\r\n")[:-1]
         self.assertEqual(expected.returncode, 1)
@@ -358,14 +363,8 @@ class Browsing(PageTest):
         self.assertIn(lines[-1], report.text)
 
     def test_two_models_cannot_be_compared(self):
-        self.give(self.sample("k.pcg"), self.sample("krome.pcg", "--model", "Krome"))
-        self.settled("k.pcg")
-        self.settled("krome.pcg")
-        Select(self.driver.find_element(By.CSS_SELECTOR, "select[data-compare=old]")).select_by_visible_text("k.pcg")
-        Select(self.driver.find_element(By.CSS_SELECTOR, "select[data-compare=new]")).select_by_visible_text("krome.pcg")
-        self.driver.find_element(By.CSS_SELECTOR, "[data-action=compare]").click()
-        report = self.driver.find_element(By.CSS_SELECTOR, "[data-compare-report]")
-        self.wait_for(lambda: report.get_attribute("data-state") == "trouble", "the comparison to fail")
+        report = self.compared(self.sample("k.pcg"), self.sample("krome.pcg", "--model", "Krome"))
+        self.assertEqual(report.get_attribute("data-state"), "trouble")
         self.assertIn("k.pcg is a Kronos file and krome.pcg a Krome file", report.text)
 
     def test_nothing_is_fetched_and_no_connection_is_allowed(self):
